@@ -1,0 +1,2 @@
+// Placeholder until the settings store lands.
+#include "app/settings_store.h"

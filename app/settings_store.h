@@ -1,0 +1,75 @@
+// settings.ini: an INI file kept whole in memory and rewritten at once after every change.
+//
+//   <BOM>[Settings]\r\n
+//   Loop=3\r\n
+//   StepDelay=0x20\r\n          (read as 32)
+//   \r\n
+//
+// Written as UTF-8 with a byte-order mark and CR LF after every line; each section is its
+// header, its key lines and one empty line. On reading, blanks (any code <= 32) around a line
+// and around the first "=" are ignored, empty lines, ";" comments and lines before the first
+// header are skipped (and so dropped on the next rewrite), names and keys match without regard
+// to case, the lines under a repeated header are ignored, and a line without "=" reads as an
+// absent key but is written back unchanged until that key is written.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace orv {
+
+struct IniEntry {
+    std::wstring key;    // as first met
+    std::wstring value;
+    bool hasValue = true;  // false for a line without "=": kept verbatim in `key`
+};
+
+struct IniSection {
+    std::wstring name;  // as first met
+    std::vector<IniEntry> entries;
+};
+
+struct IniDocument {
+    std::vector<IniSection> sections;
+};
+
+// Pure parsing and formatting of the text (no byte-order mark inside `text`).
+IniDocument ParseIni(std::wstring_view text);
+std::wstring FormatIni(const IniDocument& doc);  // CR LF line ends, no BOM
+
+// Integer reading as the store does it: decimal, or hexadecimal after "0x"/"0X" or "$"; an
+// optional sign; anything else (blanks included) is not an integer. Values outside 32 bits fail.
+bool TryParseIniInteger(std::wstring_view text, std::int32_t& value);
+
+class SettingsIni {
+public:
+    // Opens the store on `fileName`: a missing file gives an empty store; a file that cannot be
+    // read, or is not valid UTF-8, throws Exception.
+    SettingsIni(Platform& platform, std::wstring fileName);
+    // An empty store on `fileName` that does not look at the file at all.
+    static SettingsIni Empty(Platform& platform, std::wstring fileName);
+
+    std::wstring ReadString(std::wstring_view section, std::wstring_view ident,
+                            const std::wstring& defaultValue) const;
+    std::int32_t ReadInteger(std::wstring_view section, std::wstring_view ident,
+                             std::int32_t defaultValue) const;
+    void WriteString(std::wstring_view section, std::wstring_view ident, const std::wstring& value);
+    void WriteInteger(std::wstring_view section, std::wstring_view ident, std::int32_t value);
+    // Rewrites the whole file from memory; throws EFCreateError "Cannot create file "%s". %s".
+    void UpdateFile();
+
+    const std::wstring& FileName() const { return m_fileName; }
+    const IniDocument& Document() const { return m_doc; }
+
+private:
+    SettingsIni(Platform& platform, std::wstring fileName, bool read);
+    Platform* m_platform;
+    std::wstring m_fileName;
+    IniDocument m_doc;
+};
+
+}  // namespace orv

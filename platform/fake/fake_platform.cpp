@@ -1,0 +1,265 @@
+// In-memory operating system for unit tests; see fake_platform.h.
+#include "platform/fake/fake_platform.h"
+
+#include <algorithm>
+#include <cwctype>
+
+#include "app/controls.h"
+
+namespace orv {
+
+FakePlatform::FakePlatform() {
+    folders.insert(Key(ParentFolder(exePath)));
+    folders.insert(Key(appDataFolder));
+}
+
+std::wstring FakePlatform::Key(const std::wstring& path) {
+    std::wstring key = path;
+    for (wchar_t& c : key) {
+        c = c == L'/' ? L'\\' : static_cast<wchar_t>(std::towlower(c));
+    }
+    while (key.size() > 3 && key.back() == L'\\') key.pop_back();
+    return key;
+}
+
+std::wstring FakePlatform::ParentFolder(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+void FakePlatform::InstallOwnVersionResource() {
+    VersionResource res;
+    res.translations = {{0x0409, 0x04E4}};
+    const std::wstring base = L"\\StringFileInfo\\040904e4\\";
+    res.strings = {
+        {base + L"CompanyName", L"QUENZAL"},      {base + L"FileDescription", L"Orvalin"},
+        {base + L"FileVersion", L"3.2.0.0"},      {base + L"InternalName", L"Orvalin"},
+        {base + L"LegalCopyright", L"QUENZAL"},   {base + L"LegalTrademarks", L"QUENZAL"},
+        {base + L"OriginalFilename", L"orvalin.exe"}, {base + L"ProductName", L"Orvalin"},
+        {base + L"ProductVersion", L"3.2.0.0"},   {base + L"Comments", L"QUENZAL"},
+        {base + L"ProgramID", L"com.quenzal.orvalin"},
+    };
+    res.fileVersionMS = (3u << 16) | 2u;
+    versionResources[exePath] = res;
+}
+
+bool FakePlatform::HasFile(const std::wstring& path) const { return files.count(Key(path)) != 0; }
+
+std::string FakePlatform::FileBytes(const std::wstring& path) const {
+    auto it = files.find(Key(path));
+    return it == files.end() ? std::string() : it->second;
+}
+
+// --- virtual clock ------------------------------------------------------------------------
+
+void FakePlatform::Arm(TTimer& timer, std::uint32_t intervalMs) {
+    m_timers[&timer] = Armed{intervalMs, m_now + intervalMs, m_armOrder++};
+}
+
+void FakePlatform::Disarm(TTimer& timer) { m_timers.erase(&timer); }
+
+void FakePlatform::Advance(std::uint64_t ms) {
+    const std::uint64_t target = m_now + ms;
+    for (;;) {
+        auto next = m_timers.end();
+        for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
+            if (it->second.due > target) continue;
+            if (next == m_timers.end() || it->second.due < next->second.due ||
+                (it->second.due == next->second.due && it->second.order < next->second.order)) {
+                next = it;
+            }
+        }
+        if (next == m_timers.end()) break;
+        TTimer* timer = next->first;
+        m_now = next->second.due;
+        next->second.due += next->second.interval;  // anchored to the schedule
+        timer->Fire();
+    }
+    m_now = target;
+}
+
+// --- process --------------------------------------------------------------------------------
+
+void FakePlatform::CreateNamedMutex(const std::wstring& name) { log.push_back(L"CreateMutex " + name); }
+
+std::wstring FakePlatform::SystemErrorText(std::uint32_t code) {
+    switch (code) {
+        case kErrFileNotFound: return L"The system cannot find the file specified.";
+        case 3: return L"The system cannot find the path specified.";
+        case kErrAccessDenied: return L"Access is denied.";
+        case kErrFileExists: return L"The file exists.";
+        case kErrResourceTypeNotFound: return L"The specified resource type cannot be found in the image file.";
+        default: return L"Error " + std::to_wstring(code) + L".";
+    }
+}
+
+// --- files ----------------------------------------------------------------------------------
+
+bool FakePlatform::CreateAndDropProbeFile(const std::wstring& path) {
+    const std::wstring folder = Key(ParentFolder(path));
+    if (!folders.count(folder)) {
+        m_lastError = 3;
+        return false;
+    }
+    if (readOnlyFolders.count(folder)) {
+        m_lastError = kErrAccessDenied;
+        return false;
+    }
+    if (HasFile(path)) {
+        m_lastError = kErrFileExists;
+        return false;
+    }
+    log.push_back(L"Probe " + path);
+    return true;  // created and removed again on close
+}
+
+bool FakePlatform::CreateFolder(const std::wstring& path) {
+    const std::wstring key = Key(path);
+    if (folders.count(key)) {
+        m_lastError = 183;  // already exists
+        return false;
+    }
+    if (!folders.count(Key(ParentFolder(path)))) {
+        m_lastError = 3;
+        return false;
+    }
+    folders.insert(key);
+    log.push_back(L"CreateFolder " + path);
+    return true;
+}
+
+bool FakePlatform::DeleteFile(const std::wstring& path) {
+    if (undeletableFiles.count(Key(path))) {
+        m_lastError = kErrAccessDenied;
+        return false;
+    }
+    if (!files.erase(Key(path))) {
+        m_lastError = kErrFileNotFound;
+        return false;
+    }
+    log.push_back(L"DeleteFile " + path);
+    return true;
+}
+
+std::optional<std::string> FakePlatform::ReadWholeFile(const std::wstring& path, std::uint32_t& error) {
+    auto it = files.find(Key(path));
+    if (it == files.end()) {
+        error = kErrFileNotFound;
+        return std::nullopt;
+    }
+    if (unreadableFiles.count(Key(path))) {
+        error = kErrAccessDenied;
+        return std::nullopt;
+    }
+    error = 0;
+    return it->second;
+}
+
+std::uint32_t FakePlatform::ReplaceFileContent(const std::wstring& path, const std::string& bytes) {
+    const std::wstring folder = Key(ParentFolder(path));
+    if (!folders.count(folder)) return 3;
+    if (readOnlyFolders.count(folder) || unreadableFiles.count(Key(path))) return kErrAccessDenied;
+    files[Key(path)] = bytes;
+    return 0;
+}
+
+// --- version library ------------------------------------------------------------------------
+
+std::uint32_t FakePlatform::VersionInfoSize(const std::wstring& file) {
+    for (const auto& [path, res] : versionResources) {
+        if (Key(path) == Key(file)) return 1024;
+    }
+    m_lastError = kErrResourceTypeNotFound;
+    return 0;
+}
+
+bool FakePlatform::LoadVersionInfo(const std::wstring& file, std::vector<std::uint8_t>& block) {
+    for (const auto& [path, res] : versionResources) {
+        if (Key(path) != Key(file)) continue;
+        if (res.loadFails) {
+            m_lastError = kErrAccessDenied;
+            return false;
+        }
+        m_loadedBlocks.push_back(path);
+        const std::size_t index = m_loadedBlocks.size() - 1;
+        std::fill(block.begin(), block.end(), 0);
+        if (block.size() < sizeof index) block.resize(sizeof index);
+        std::copy_n(reinterpret_cast<const std::uint8_t*>(&index), sizeof index, block.begin());
+        return true;
+    }
+    m_lastError = kErrFileNotFound;
+    return false;
+}
+
+const FakePlatform::VersionResource* FakePlatform::ResourceOfBlock(const std::vector<std::uint8_t>& block) const {
+    std::size_t index = 0;
+    if (block.size() < sizeof index) return nullptr;
+    std::copy_n(block.begin(), sizeof index, reinterpret_cast<std::uint8_t*>(&index));
+    if (index >= m_loadedBlocks.size()) return nullptr;
+    auto it = versionResources.find(m_loadedBlocks[index]);
+    return it == versionResources.end() ? nullptr : &it->second;
+}
+
+bool FakePlatform::QueryTranslation(const std::vector<std::uint8_t>& block, std::uint16_t& language,
+                                    std::uint16_t& codePage) {
+    const VersionResource* res = ResourceOfBlock(block);
+    if (!res || res->translations.empty()) {
+        m_lastError = kErrResourceTypeNotFound;
+        return false;
+    }
+    language = res->translations.front().first;
+    codePage = res->translations.front().second;
+    return true;
+}
+
+bool FakePlatform::QueryString(const std::vector<std::uint8_t>& block, const std::wstring& subBlock,
+                               std::wstring& value) {
+    const VersionResource* res = ResourceOfBlock(block);
+    if (!res) return false;
+    // Key comparison in version resources ignores case.
+    for (const auto& [key, text] : res->strings) {
+        if (Key(key) == Key(subBlock)) {
+            value = text;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool FakePlatform::QueryFileVersionMS(const std::vector<std::uint8_t>& block, std::uint32_t& versionMS) {
+    const VersionResource* res = ResourceOfBlock(block);
+    if (!res) return false;
+    versionMS = res->fileVersionMS;
+    return true;
+}
+
+// --- shell, dialogs, application ------------------------------------------------------------
+
+bool FakePlatform::ShellExecute(WindowRef, const std::wstring& verb, const std::wstring& file,
+                                const std::wstring& params, const std::wstring& dir, int show) {
+    log.push_back(L"ShellExecute verb=" + verb + L" file=" + file + L" params=" + params + L" dir=" + dir +
+                  L" show=" + std::to_wstring(show));
+    return true;
+}
+
+int FakePlatform::MessageDialog(const MessageDialogRequest& request) {
+    dialogs.push_back(request);
+    if (dialogAnswers.empty()) return kResultNo;
+    const int answer = dialogAnswers.front();
+    dialogAnswers.erase(dialogAnswers.begin());
+    return answer;
+}
+
+void FakePlatform::ShowErrorBox(const std::wstring& message) { errorBoxes.push_back(message); }
+
+void FakePlatform::MessageBeep(std::uint32_t type) { log.push_back(L"Beep " + std::to_wstring(type)); }
+
+void FakePlatform::ProcessMessages() { log.push_back(L"ProcessMessages"); }
+
+void FakePlatform::Terminate() { log.push_back(L"Terminate"); }
+
+void FakePlatform::SetTopmost(WindowRef, bool topmost) {
+    log.push_back(topmost ? L"SetTopmost on" : L"SetTopmost off");
+}
+
+}  // namespace orv

@@ -1,0 +1,111 @@
+// In-memory stand-in for the operating system, for unit tests: a file system of byte strings,
+// a version-resource table, scripted dialog answers, a virtual clock that delivers timer ticks,
+// and a log of the calls that have visible effects.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace orv {
+
+class FakePlatform : public Platform {
+public:
+    // System error codes the fake reports (the Windows values).
+    static constexpr std::uint32_t kErrFileNotFound = 2;
+    static constexpr std::uint32_t kErrAccessDenied = 5;
+    static constexpr std::uint32_t kErrFileExists = 80;
+    static constexpr std::uint32_t kErrResourceTypeNotFound = 1813;
+
+    // A version resource as the fake's version library presents it.
+    struct VersionResource {
+        std::vector<std::pair<std::uint16_t, std::uint16_t>> translations;  // language, code page
+        std::map<std::wstring, std::wstring> strings;  // "\StringFileInfo\040904e4\CompanyName" -> value
+        std::uint32_t fileVersionMS = 0;
+        bool loadFails = false;  // size is known but loading fails
+    };
+
+    FakePlatform();
+
+    // --- state the tests set up and inspect ------------------------------------------------
+    std::wstring exePath = L"C:\\Program Files\\Orvalin\\orvalin.exe";
+    std::vector<std::wstring> params;
+    std::wstring appDataFolder = L"C:\\Users\\user\\AppData\\Roaming";
+    std::wstring listSeparator = L",";
+    std::map<std::wstring, std::string> files;  // path -> bytes (paths compared case-insensitively)
+    std::set<std::wstring> folders;             // existing folders (no trailing backslash)
+    std::set<std::wstring> readOnlyFolders;     // creating files inside fails with access denied
+    std::set<std::wstring> unreadableFiles;     // reading fails with access denied
+    std::set<std::wstring> undeletableFiles;
+    std::map<std::wstring, VersionResource> versionResources;  // exe path -> resource
+    std::vector<int> dialogAnswers;  // consumed in order by MessageDialog; kResultNo when empty
+    std::vector<MessageDialogRequest> dialogs;
+    std::vector<std::wstring> errorBoxes;
+    std::vector<std::wstring> log;  // visible effects, e.g. "ShellExecute ..." "Terminate" "Beep 0"
+    Point cursor;
+
+    // Gives the executable the program's own version resource (QUENZAL / Orvalin / 3.2.0.0).
+    void InstallOwnVersionResource();
+    bool HasFile(const std::wstring& path) const;
+    std::string FileBytes(const std::wstring& path) const;
+
+    // --- virtual clock ----------------------------------------------------------------------
+    std::uint64_t NowMs() const { return m_now; }
+    // Moves the clock forward, firing every tick that falls due, in time order.
+    void Advance(std::uint64_t ms);
+    bool IsArmed(TTimer& timer) const { return m_timers.count(&timer) != 0; }
+
+    // --- Platform ---------------------------------------------------------------------------
+    void Arm(TTimer& timer, std::uint32_t intervalMs) override;
+    void Disarm(TTimer& timer) override;
+    std::wstring ExePath() override { return exePath; }
+    std::vector<std::wstring> CommandLineParams() override { return params; }
+    void CreateNamedMutex(const std::wstring& name) override;
+    std::uint32_t LastErrorCode() override { return m_lastError; }
+    std::wstring SystemErrorText(std::uint32_t code) override;
+    bool CreateAndDropProbeFile(const std::wstring& path) override;
+    std::wstring RoamingAppDataFolder() override { return appDataFolder; }
+    bool CreateFolder(const std::wstring& path) override;
+    bool DeleteFile(const std::wstring& path) override;
+    bool FileExists(const std::wstring& path) override { return HasFile(path); }
+    std::optional<std::string> ReadWholeFile(const std::wstring& path, std::uint32_t& error) override;
+    std::uint32_t ReplaceFileContent(const std::wstring& path, const std::string& bytes) override;
+    std::uint32_t VersionInfoSize(const std::wstring& file) override;
+    bool LoadVersionInfo(const std::wstring& file, std::vector<std::uint8_t>& block) override;
+    bool QueryTranslation(const std::vector<std::uint8_t>& block, std::uint16_t& language,
+                          std::uint16_t& codePage) override;
+    bool QueryString(const std::vector<std::uint8_t>& block, const std::wstring& subBlock,
+                     std::wstring& value) override;
+    bool QueryFileVersionMS(const std::vector<std::uint8_t>& block, std::uint32_t& versionMS) override;
+    std::wstring LocaleListSeparator() override { return listSeparator; }
+    bool ShellExecute(WindowRef owner, const std::wstring& verb, const std::wstring& file,
+                      const std::wstring& params, const std::wstring& dir, int show) override;
+    int MessageDialog(const MessageDialogRequest& request) override;
+    void ShowErrorBox(const std::wstring& message) override;
+    void MessageBeep(std::uint32_t type) override;
+    void ProcessMessages() override;
+    void Terminate() override;
+    void SetTopmost(WindowRef window, bool topmost) override;
+    Point CursorPos() override { return cursor; }
+
+private:
+    struct Armed {
+        std::uint32_t interval;
+        std::uint64_t due;
+        std::uint64_t order;  // arming order breaks ties between equal deadlines
+    };
+    static std::wstring Key(const std::wstring& path);
+    static std::wstring ParentFolder(const std::wstring& path);
+    const VersionResource* ResourceOfBlock(const std::vector<std::uint8_t>& block) const;
+
+    std::uint64_t m_now = 0;
+    std::uint64_t m_armOrder = 0;
+    std::map<TTimer*, Armed> m_timers;
+    std::uint32_t m_lastError = 0;
+    std::vector<std::wstring> m_loadedBlocks;  // a loaded block holds the index into this
+};
+
+}  // namespace orv

@@ -1,0 +1,103 @@
+// The operating-system services the portable code needs, behind one interface.
+// win32/ implements it over the Windows API; fake/ is an in-memory double for unit tests.
+// Portable code talks to Windows only through this header.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orv {
+
+// An opaque native window handle (an HWND on Windows); 0 means none.
+using WindowRef = std::uintptr_t;
+
+struct Point {
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    bool operator==(const Point&) const = default;
+};
+
+// Kinds and buttons of the standard message dialog.
+enum class DialogKind { Warning, Error, Information, Confirmation, Custom };
+enum DialogButton : unsigned { kBtnYes = 1, kBtnNo = 2, kBtnOk = 4, kBtnCancel = 8 };
+inline constexpr int kResultOk = 1;
+inline constexpr int kResultCancel = 2;
+inline constexpr int kResultYes = 6;
+inline constexpr int kResultNo = 7;
+
+struct MessageDialogRequest {
+    std::wstring message;
+    DialogKind kind = DialogKind::Information;
+    unsigned buttons = kBtnOk;
+    std::wstring caption;
+    std::vector<std::wstring> buttonCaptions;  // given to the push buttons in creation order
+    WindowRef owner = 0;
+};
+
+class TTimer;
+
+// Delivers timer ticks on the user-interface thread. A timer is armed with its interval;
+// the first tick comes one interval later and then every interval, until disarmed.
+class TimerHost {
+public:
+    virtual ~TimerHost() = default;
+    virtual void Arm(TTimer& timer, std::uint32_t intervalMs) = 0;
+    virtual void Disarm(TTimer& timer) = 0;
+};
+
+class Platform : public TimerHost {
+public:
+    ~Platform() override = default;
+
+    // --- process -------------------------------------------------------------------------
+    virtual std::wstring ExePath() = 0;  // full path of the running executable
+    virtual std::vector<std::wstring> CommandLineParams() = 0;
+    virtual void CreateNamedMutex(const std::wstring& name) = 0;  // never tested, never closed
+    virtual std::uint32_t LastErrorCode() = 0;
+    virtual std::wstring SystemErrorText(std::uint32_t code) = 0;  // the system's text for a code
+
+    // --- files and folders ---------------------------------------------------------------
+    // Creates `path` new (fails if it exists), temporary and delete-on-close, then closes it.
+    virtual bool CreateAndDropProbeFile(const std::wstring& path) = 0;
+    virtual std::wstring RoamingAppDataFolder() = 0;  // empty when the system has none
+    virtual bool CreateFolder(const std::wstring& path) = 0;
+    virtual bool DeleteFile(const std::wstring& path) = 0;
+    virtual bool FileExists(const std::wstring& path) = 0;
+    // Reads a whole file. On failure returns nullopt and sets `error` to the system code.
+    virtual std::optional<std::string> ReadWholeFile(const std::wstring& path, std::uint32_t& error) = 0;
+    // Replaces a file's content through a temporary file in the same folder, so that a failure
+    // leaves the previous content in place. Returns 0 on success, else the system error code.
+    virtual std::uint32_t ReplaceFileContent(const std::wstring& path, const std::string& bytes) = 0;
+
+    // --- version library (GetFileVersionInfoSizeW / GetFileVersionInfoW / VerQueryValueW) --
+    virtual std::uint32_t VersionInfoSize(const std::wstring& file) = 0;  // 0 on failure
+    virtual bool LoadVersionInfo(const std::wstring& file, std::vector<std::uint8_t>& block) = 0;
+    // The first translation entry of a loaded block: language id and code page.
+    virtual bool QueryTranslation(const std::vector<std::uint8_t>& block, std::uint16_t& language,
+                                  std::uint16_t& codePage) = 0;
+    virtual bool QueryString(const std::vector<std::uint8_t>& block, const std::wstring& subBlock,
+                             std::wstring& value) = 0;
+    // Most significant 32 bits of the fixed file version (major << 16 | minor).
+    virtual bool QueryFileVersionMS(const std::vector<std::uint8_t>& block, std::uint32_t& versionMS) = 0;
+
+    // --- locale --------------------------------------------------------------------------
+    virtual std::wstring LocaleListSeparator() = 0;  // of the calling thread's locale; may be empty
+
+    // --- shell, dialogs, sounds ----------------------------------------------------------
+    virtual bool ShellExecute(WindowRef owner, const std::wstring& verb, const std::wstring& file,
+                              const std::wstring& params, const std::wstring& dir, int show) = 0;
+    virtual int MessageDialog(const MessageDialogRequest& request) = 0;
+    virtual void ShowErrorBox(const std::wstring& message) = 0;  // the application's error report
+    virtual void MessageBeep(std::uint32_t type) = 0;
+
+    // --- application and windows ---------------------------------------------------------
+    virtual void ProcessMessages() = 0;  // lets pending window messages run once
+    virtual void Terminate() = 0;        // requests normal shutdown of the message loop
+    virtual void SetTopmost(WindowRef window, bool topmost) = 0;
+    virtual Point CursorPos() = 0;  // (0, 0) when it cannot be read
+};
+
+}  // namespace orv
