@@ -8,7 +8,7 @@ namespace orv::ids {
 inline constexpr wchar_t kMainWindowClass[] = L"TAppForm";
 
 // Child controls of the main window.
-enum Control : int {
+enum ControlId : int {
     kLabel1 = 1001,            // "Hotkey: Ctrl + Alt + R"
     kButton3 = 1002,           // change record hotkey
     kButtonRecord = 1003,
@@ -41,7 +41,7 @@ enum Control : int {
 };
 
 // Menu commands (main menu, drop-downs of the split buttons, list and tray context menus).
-enum Command : int {
+enum CommandId : int {
     kCmdClear = 2001,
     kCmdLoad = 2002,
     kCmdSave = 2003,

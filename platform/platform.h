@@ -64,7 +64,7 @@ public:
     virtual bool CreateAndDropProbeFile(const std::wstring& path) = 0;
     virtual std::wstring RoamingAppDataFolder() = 0;  // empty when the system has none
     virtual bool CreateFolder(const std::wstring& path) = 0;
-    virtual bool DeleteFile(const std::wstring& path) = 0;
+    virtual bool RemoveFile(const std::wstring& path) = 0;
     virtual bool FileExists(const std::wstring& path) = 0;
     // Reads a whole file. On failure returns nullopt and sets `error` to the system code.
     virtual std::optional<std::string> ReadWholeFile(const std::wstring& path, std::uint32_t& error) = 0;
@@ -87,7 +87,7 @@ public:
     virtual std::wstring LocaleListSeparator() = 0;  // of the calling thread's locale; may be empty
 
     // --- shell, dialogs, sounds ----------------------------------------------------------
-    virtual bool ShellExecute(WindowRef owner, const std::wstring& verb, const std::wstring& file,
+    virtual bool ShellExecuteFile(WindowRef owner, const std::wstring& verb, const std::wstring& file,
                               const std::wstring& params, const std::wstring& dir, int show) = 0;
     virtual int MessageDialog(const MessageDialogRequest& request) = 0;
     virtual void ShowErrorBox(const std::wstring& message) = 0;  // the application's error report

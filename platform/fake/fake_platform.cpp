@@ -128,7 +128,7 @@ bool FakePlatform::CreateFolder(const std::wstring& path) {
     return true;
 }
 
-bool FakePlatform::DeleteFile(const std::wstring& path) {
+bool FakePlatform::RemoveFile(const std::wstring& path) {
     if (undeletableFiles.count(Key(path))) {
         m_lastError = kErrAccessDenied;
         return false;
@@ -235,7 +235,7 @@ bool FakePlatform::QueryFileVersionMS(const std::vector<std::uint8_t>& block, st
 
 // --- shell, dialogs, application ------------------------------------------------------------
 
-bool FakePlatform::ShellExecute(WindowRef, const std::wstring& verb, const std::wstring& file,
+bool FakePlatform::ShellExecuteFile(WindowRef, const std::wstring& verb, const std::wstring& file,
                                 const std::wstring& params, const std::wstring& dir, int show) {
     log.push_back(L"ShellExecute verb=" + verb + L" file=" + file + L" params=" + params + L" dir=" + dir +
                   L" show=" + std::to_wstring(show));

@@ -69,7 +69,7 @@ public:
     bool CreateAndDropProbeFile(const std::wstring& path) override;
     std::wstring RoamingAppDataFolder() override { return appDataFolder; }
     bool CreateFolder(const std::wstring& path) override;
-    bool DeleteFile(const std::wstring& path) override;
+    bool RemoveFile(const std::wstring& path) override;
     bool FileExists(const std::wstring& path) override { return HasFile(path); }
     std::optional<std::string> ReadWholeFile(const std::wstring& path, std::uint32_t& error) override;
     std::uint32_t ReplaceFileContent(const std::wstring& path, const std::string& bytes) override;
@@ -81,7 +81,7 @@ public:
                      std::wstring& value) override;
     bool QueryFileVersionMS(const std::vector<std::uint8_t>& block, std::uint32_t& versionMS) override;
     std::wstring LocaleListSeparator() override { return listSeparator; }
-    bool ShellExecute(WindowRef owner, const std::wstring& verb, const std::wstring& file,
+    bool ShellExecuteFile(WindowRef owner, const std::wstring& verb, const std::wstring& file,
                       const std::wstring& params, const std::wstring& dir, int show) override;
     int MessageDialog(const MessageDialogRequest& request) override;
     void ShowErrorBox(const std::wstring& message) override;

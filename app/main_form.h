@@ -1,0 +1,155 @@
+// TAppForm: the main window's behaviour, written against control models so that it runs the
+// same under the Win32 view and in unit tests. The captions of the Record and Play buttons are
+// the recording and playback states; disabled labels gate the hotkeys.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/controls.h"
+#include "app/settings_store.h"
+#include "app/version_info.h"
+#include "platform/platform.h"
+
+namespace orv {
+
+inline constexpr wchar_t kSettingsSection[] = L"Settings";
+
+// Image indices of the button pictures.
+inline constexpr int kImageRecord = 45;
+inline constexpr int kImagePlay = 46;
+inline constexpr int kImageStop = 47;
+
+// A message dialog whose caption and button captions come from the caller; the n-th push
+// button gets the n-th caption. Answers the modal result (kResultYes, kResultNo, ...).
+int CustomMessageDlg(Platform& platform, const std::wstring& message, DialogKind kind, unsigned buttons,
+                     const std::wstring& caption, const std::vector<std::wstring>& buttonCaptions,
+                     WindowRef owner = 0);
+
+// Starts the program's own executable again and ends this instance through the normal shutdown.
+void RestartProgram(Platform& platform, WindowRef owner);
+
+// Portable-use test: can a new file "chk.tmp" be created in `folder`?
+bool IsFolderWritable(Platform& platform, std::wstring folder);
+
+class TAppForm : public Control {  // the caption of this control is the window caption
+public:
+    explicit TAppForm(Platform& platform);
+    ~TAppForm() override;
+
+    // --- left column ------------------------------------------------------------------------
+    TLabel Label1;  // "Hotkey: Ctrl + Alt + R"
+    TButton Button3;
+    TButton ButtonRecord;
+    TRadioButton RadioButton1;  // time-based recording
+    TRadioButton RadioButton2;  // event-based recording
+    TLabel Label5;  // "Hotkey: Ctrl + Alt + P"
+    TButton Button7;
+    TButton ButtonPlay;
+    TLabel LabelLoop;
+    TSpinEdit SpinEdit1;  // Loop
+    TCheckBox CheckBoxInfinite;
+    TLabel LabelStepDelay;
+    TSpinEdit SpinEdit2;  // Step Delay
+    TLabel LabelMsec1;
+    TLabel LabelReplayDelay;
+    TSpinEdit SpinEdit3;  // Replay Delay
+    TLabel LabelMsec2;
+    // --- right side -------------------------------------------------------------------------
+    TLabel GroupSteps;
+    TButton ButtonClear;
+    TButton Button4;  // Load
+    TButton Button5;  // Save
+    TButton Button6;  // Insert Wait
+    TStatusBar StatusBar1;
+
+    // --- menus ------------------------------------------------------------------------------
+    TMenuItem Clear1, Load1, Save1, Exit1;
+    TMenuItem AutomaticallyLoad1, AutomaticallyPlay1, AutomaticallyClose1, HotkeyBeep1, LockMouse1,
+        MinimizetoSystemTray1;
+    TMenuItem RestoreMousePositionNone1, RestoreMousePositionAfterEachStep1, RestoreMousePositionAfterEachLoop1,
+        RestoreMousePositionAfterCompletion1;
+    TMenuItem StayonTop1, ResettoDefaults1;
+    TMenuItem Help2, UpdateNotifications1, SendFeedback1, About1;
+    TMenuItem MinimizeandRecord1, MinimizeandPlay1;  // drop-downs of the split buttons
+    TMenuItem Edit1, Delete1, DeleteAll1;            // context menu of the step list
+    TMenuItem Exit2;                                 // tray menu
+
+    // Every menu item, for the view to bind by command id.
+    std::vector<TMenuItem*> MenuItems();
+
+    // --- timers -----------------------------------------------------------------------------
+    TTimer TimerChecker, TimerParam, TimerStatusMouse, TimerRecord, TimerMouseHook, TimerPlay, TimerWait,
+        TimerClose, TimerHotKeyLock;
+
+    // --- lifecycle --------------------------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void FormDestroy();
+    void SetWindowRef(WindowRef window) { m_window = window; }
+    WindowRef Window() const { return m_window; }
+    // Set by the view: gives the keyboard focus to a control; answers false when it cannot.
+    std::function<bool(Control&)> FocusControl;
+
+    // --- handlers ---------------------------------------------------------------------------
+    void Exit1Click();
+    void Exit2Click();
+    void ResettoDefaults1Click();
+    void RadioButton1Click();
+    void RadioButton2Click();
+    void SpinEdit1Change();
+    void SpinEdit2Change();
+    void SpinEdit3Change();
+    void CheckBoxInfiniteClick();
+    void AutomaticallyLoad1Click();
+    void AutomaticallyPlay1Click();
+    void AutomaticallyClose1Click();
+    void HotkeyBeep1Click();
+    void LockMouse1Click();
+    void MinimizetoSystemTray1Click();
+    void RestoreMousePositionClick(TMenuItem& item, const wchar_t* value);
+    void StayonTop1Click();
+    void StayOnTopYap();
+    void StayOnTopYapma();
+    void Help2Click();
+    void TimerParamTimer();
+    void TimerCheckerTimer();
+    void TimerStatusMouseTimer();
+    void PlayIcinHazirla();
+    void PlayEngelle();
+
+    // --- process-wide values fixed at start ------------------------------------------------
+    const AppIdentity& Identity() const { return m_identity; }
+    const std::wstring& DataFolder() const { return m_dataFolder; }
+    wchar_t FieldSeparator() const { return m_fieldSeparator; }
+    SettingsIni& Settings() { return *m_settings; }
+    const std::wstring& RecordHotkeyLetter() const { return m_recordHotkeyLetter; }
+    const std::wstring& PlayHotkeyLetter() const { return m_playHotkeyLetter; }
+    bool DragModeAutomatic() const { return m_dragModeAutomatic; }
+
+private:
+    void ApplyStoredSettings();
+    void ReadIdentity();
+    void DecideDataFolder();
+    void OpenSettings();
+    // Stores the written values: rewrites settings.ini and reports a failure in the error box.
+    void SaveSettings();
+    void WriteSwitch(const wchar_t* key, bool on);
+    void ToggleSwitch(TMenuItem& item, const wchar_t* key);
+
+    Platform& m_platform;
+    WindowRef m_window = 0;
+    AppIdentity m_identity;
+    std::wstring m_dataFolder;
+    std::optional<SettingsIni> m_settings;
+    wchar_t m_fieldSeparator = L',';
+    std::wstring m_recordHotkeyLetter = L"R";
+    std::wstring m_playHotkeyLetter = L"P";
+    bool m_dragModeAutomatic = false;
+    bool m_creating = false;                // inside FormCreate
+    bool m_startupWriteErrorShown = false;  // one report of a failing write during start-up
+    int m_checkerStarted = 0;
+};
+
+}  // namespace orv

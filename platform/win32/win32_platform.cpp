@@ -1,0 +1,340 @@
+// Windows implementation of the platform operations.
+#include "platform/win32/win32_platform.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cwchar>
+
+#include "app/controls.h"
+
+namespace orv {
+namespace {
+
+constexpr wchar_t kTimerWindowClass[] = L"OrvalinTimerWindow";
+
+std::wstring FolderOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
+}
+
+// State of the message dialog being shown: its button captions are set when it activates.
+struct DialogButtons {
+    HHOOK hook = nullptr;
+    const std::vector<std::wstring>* captions = nullptr;
+};
+thread_local DialogButtons t_dialogButtons;
+
+LRESULT CALLBACK DialogCbtProc(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_ACTIVATE && t_dialogButtons.captions) {
+        HWND dialog = reinterpret_cast<HWND>(wp);
+        std::size_t next = 0;
+        // Children come in creation order; the standard box creates its buttons Yes, No, ...
+        for (HWND child = GetWindow(dialog, GW_CHILD); child && next < t_dialogButtons.captions->size();
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            wchar_t className[16] = {};
+            GetClassNameW(child, className, 16);
+            if (_wcsicmp(className, L"Button") == 0) {
+                SetWindowTextW(child, (*t_dialogButtons.captions)[next++].c_str());
+            }
+        }
+        t_dialogButtons.captions = nullptr;
+    }
+    return CallNextHookEx(t_dialogButtons.hook, code, wp, lp);
+}
+
+}  // namespace
+
+Win32Platform::Win32Platform() {
+    WNDCLASSEXW wc = {sizeof wc};
+    wc.lpfnWndProc = TimerWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kTimerWindowClass;
+    RegisterClassExW(&wc);
+    m_timerWindow = CreateWindowExW(0, kTimerWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    wc.hInstance, this);
+}
+
+Win32Platform::~Win32Platform() {
+    if (m_timerWindow) DestroyWindow(m_timerWindow);
+}
+
+// --- timers -----------------------------------------------------------------------------------
+
+LRESULT CALLBACK Win32Platform::TimerWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    } else if (msg == WM_TIMER) {
+        auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self) self->OnTimer(wp);
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void Win32Platform::Arm(TTimer& timer, std::uint32_t intervalMs) {
+    m_armed.insert(&timer);
+    SetTimer(m_timerWindow, reinterpret_cast<UINT_PTR>(&timer), intervalMs, nullptr);
+}
+
+void Win32Platform::Disarm(TTimer& timer) {
+    if (m_armed.erase(&timer)) KillTimer(m_timerWindow, reinterpret_cast<UINT_PTR>(&timer));
+}
+
+void Win32Platform::OnTimer(UINT_PTR id) {
+    auto* timer = reinterpret_cast<TTimer*>(id);
+    if (!m_armed.count(timer)) return;  // a tick already queued when the timer was stopped
+    Guarded(*this, [timer] { timer->Fire(); });
+}
+
+// --- process ----------------------------------------------------------------------------------
+
+std::wstring Win32Platform::ExePath() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::vector<std::wstring> Win32Platform::CommandLineParams() {
+    std::vector<std::wstring> params;
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (!args) return params;
+    for (int i = 1; i < count; ++i) params.emplace_back(args[i]);
+    LocalFree(args);
+    return params;
+}
+
+void Win32Platform::CreateNamedMutex(const std::wstring& name) {
+    CreateMutexW(nullptr, FALSE, name.c_str());  // kept for the life of the process
+}
+
+std::wstring Win32Platform::SystemErrorText(std::uint32_t code) {
+    wchar_t* buffer = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
+        0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+    std::wstring text = n && buffer ? std::wstring(buffer, n) : std::wstring();
+    if (buffer) LocalFree(buffer);
+    // The messages end in a period and a line break; the program's messages add their own.
+    while (!text.empty() && (text.back() <= L' ' || text.back() == L'.')) text.pop_back();
+    return text;
+}
+
+// --- files ------------------------------------------------------------------------------------
+
+bool Win32Platform::CreateAndDropProbeFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return Fail();
+    CloseHandle(file);
+    return true;
+}
+
+std::wstring Win32Platform::RoamingAppDataFolder() {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, path))) return {};
+    return path;
+}
+
+bool Win32Platform::CreateFolder(const std::wstring& path) {
+    return CreateDirectoryW(path.c_str(), nullptr) ? true : Fail();
+}
+
+bool Win32Platform::RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) ? true : Fail(); }
+
+bool Win32Platform::FileExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> Win32Platform::ReadWholeFile(const std::wstring& path, std::uint32_t& error) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return std::nullopt;
+    }
+    std::string bytes;
+    LARGE_INTEGER size = {};
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0) bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+    char chunk[1 << 16];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+            error = GetLastError();
+            CloseHandle(file);
+            return std::nullopt;
+        }
+        if (got == 0) break;
+        bytes.append(chunk, got);
+    }
+    CloseHandle(file);
+    error = 0;
+    return bytes;
+}
+
+std::uint32_t Win32Platform::ReplaceFileContent(const std::wstring& path, const std::string& bytes) {
+    // Write a temporary file beside the target and move it over the old one, so that a crash or
+    // a full disk leaves the previous file whole.
+    wchar_t temp[MAX_PATH + 16] = {};
+    if (!GetTempFileNameW(FolderOf(path).c_str(), L"orv", 0, temp)) return GetLastError();
+    HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        DeleteFileW(temp);
+        return code;
+    }
+    std::size_t done = 0;
+    DWORD code = 0;
+    while (done < bytes.size()) {
+        const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, part, &written, nullptr)) {
+            code = GetLastError();
+            break;
+        }
+        done += written;
+    }
+    if (!code && !FlushFileBuffers(file)) code = GetLastError();
+    CloseHandle(file);
+    if (!code && !MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        code = GetLastError();
+    }
+    if (code) DeleteFileW(temp);
+    return code;
+}
+
+// --- version library --------------------------------------------------------------------------
+
+std::uint32_t Win32Platform::VersionInfoSize(const std::wstring& file) {
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+    if (!size) m_lastError = GetLastError();
+    return size;
+}
+
+bool Win32Platform::LoadVersionInfo(const std::wstring& file, std::vector<std::uint8_t>& block) {
+    return GetFileVersionInfoW(file.c_str(), 0, static_cast<DWORD>(block.size()), block.data()) ? true : Fail();
+}
+
+bool Win32Platform::QueryTranslation(const std::vector<std::uint8_t>& block, std::uint16_t& language,
+                                     std::uint16_t& codePage) {
+    void* data = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), L"\\VarFileInfo\\Translation\\", &data, &length) || !data) return Fail();
+    const auto* words = static_cast<const WORD*>(data);
+    language = words[0];
+    codePage = words[1];
+    return true;
+}
+
+bool Win32Platform::QueryString(const std::vector<std::uint8_t>& block, const std::wstring& subBlock,
+                                std::wstring& value) {
+    void* data = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), subBlock.c_str(), &data, &length) || !data) return false;
+    value = static_cast<const wchar_t*>(data);
+    return true;
+}
+
+bool Win32Platform::QueryFileVersionMS(const std::vector<std::uint8_t>& block, std::uint32_t& versionMS) {
+    void* data = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueW(block.data(), L"\\", &data, &length) || !data || length < sizeof(VS_FIXEDFILEINFO)) {
+        return false;
+    }
+    versionMS = static_cast<const VS_FIXEDFILEINFO*>(data)->dwFileVersionMS;
+    return true;
+}
+
+// --- locale -----------------------------------------------------------------------------------
+
+std::wstring Win32Platform::LocaleListSeparator() {
+    wchar_t separator[8] = {};
+    if (!GetLocaleInfoW(GetThreadLocale(), LOCALE_SLIST, separator, 8)) return {};
+    return separator;
+}
+
+// --- shell, dialogs, sounds -------------------------------------------------------------------
+
+bool Win32Platform::ShellExecuteFile(WindowRef owner, const std::wstring& verb, const std::wstring& file,
+                                 const std::wstring& params, const std::wstring& dir, int show) {
+    const auto result = reinterpret_cast<INT_PTR>(
+        ShellExecuteW(reinterpret_cast<HWND>(owner), verb.empty() ? nullptr : verb.c_str(), file.c_str(),
+                      params.empty() ? nullptr : params.c_str(), dir.empty() ? nullptr : dir.c_str(), show));
+    return result > 32;
+}
+
+int Win32Platform::MessageDialog(const MessageDialogRequest& request) {
+    UINT type = 0;
+    switch (request.kind) {
+        case DialogKind::Warning: type |= MB_ICONWARNING; break;
+        case DialogKind::Error: type |= MB_ICONERROR; break;
+        case DialogKind::Information: type |= MB_ICONINFORMATION; break;
+        case DialogKind::Confirmation: type |= MB_ICONQUESTION; break;
+        case DialogKind::Custom: break;
+    }
+    const unsigned b = request.buttons;
+    if ((b & kBtnYes) && (b & kBtnNo) && (b & kBtnCancel)) {
+        type |= MB_YESNOCANCEL;
+    } else if ((b & kBtnYes) && (b & kBtnNo)) {
+        type |= MB_YESNO;
+    } else if ((b & kBtnOk) && (b & kBtnCancel)) {
+        type |= MB_OKCANCEL;
+    } else {
+        type |= MB_OK;
+    }
+    HWND owner = request.owner ? reinterpret_cast<HWND>(request.owner) : m_mainWindow;
+    if (!owner) type |= MB_TASKMODAL;
+
+    t_dialogButtons.captions = &request.buttonCaptions;
+    t_dialogButtons.hook = SetWindowsHookExW(WH_CBT, DialogCbtProc, nullptr, GetCurrentThreadId());
+    const int result = MessageBoxW(owner, request.message.c_str(), request.caption.c_str(), type);
+    if (t_dialogButtons.hook) UnhookWindowsHookEx(t_dialogButtons.hook);
+    t_dialogButtons = {};
+    return result;
+}
+
+void Win32Platform::ShowErrorBox(const std::wstring& message) {
+    HWND owner = m_mainWindow && IsWindowVisible(m_mainWindow) ? m_mainWindow : nullptr;
+    MessageBoxW(owner, message.c_str(), m_appTitle.c_str(), MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL));
+}
+
+void Win32Platform::MessageBeep(std::uint32_t type) { ::MessageBeep(type); }
+
+// --- application and windows ------------------------------------------------------------------
+
+void Win32Platform::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            PostQuitMessage(static_cast<int>(msg.wParam));  // leave it for the main loop
+            return;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void Win32Platform::Terminate() { PostQuitMessage(0); }
+
+void Win32Platform::SetTopmost(WindowRef window, bool topmost) {
+    SetWindowPos(reinterpret_cast<HWND>(window), topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE);
+}
+
+Point Win32Platform::CursorPos() {
+    POINT p = {};
+    if (!GetCursorPos(&p)) return {};
+    return {p.x, p.y};
+}
+
+}  // namespace orv

@@ -1,0 +1,76 @@
+// The Windows implementation of the platform interface.
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+
+#include "platform/platform.h"
+
+namespace orv {
+
+class Win32Platform : public Platform {
+public:
+    Win32Platform();
+    ~Win32Platform() override;
+
+    // The caption of the application's error box.
+    void SetApplicationTitle(const std::wstring& title) { m_appTitle = title; }
+    // The window that owns error boxes (the main window once it exists).
+    void SetMainWindow(HWND window) { m_mainWindow = window; }
+
+    void Arm(TTimer& timer, std::uint32_t intervalMs) override;
+    void Disarm(TTimer& timer) override;
+    std::wstring ExePath() override;
+    std::vector<std::wstring> CommandLineParams() override;
+    void CreateNamedMutex(const std::wstring& name) override;
+    std::uint32_t LastErrorCode() override { return m_lastError; }
+    std::wstring SystemErrorText(std::uint32_t code) override;
+    bool CreateAndDropProbeFile(const std::wstring& path) override;
+    std::wstring RoamingAppDataFolder() override;
+    bool CreateFolder(const std::wstring& path) override;
+    bool RemoveFile(const std::wstring& path) override;
+    bool FileExists(const std::wstring& path) override;
+    std::optional<std::string> ReadWholeFile(const std::wstring& path, std::uint32_t& error) override;
+    std::uint32_t ReplaceFileContent(const std::wstring& path, const std::string& bytes) override;
+    std::uint32_t VersionInfoSize(const std::wstring& file) override;
+    bool LoadVersionInfo(const std::wstring& file, std::vector<std::uint8_t>& block) override;
+    bool QueryTranslation(const std::vector<std::uint8_t>& block, std::uint16_t& language,
+                          std::uint16_t& codePage) override;
+    bool QueryString(const std::vector<std::uint8_t>& block, const std::wstring& subBlock,
+                     std::wstring& value) override;
+    bool QueryFileVersionMS(const std::vector<std::uint8_t>& block, std::uint32_t& versionMS) override;
+    std::wstring LocaleListSeparator() override;
+    bool ShellExecuteFile(WindowRef owner, const std::wstring& verb, const std::wstring& file,
+                      const std::wstring& params, const std::wstring& dir, int show) override;
+    int MessageDialog(const MessageDialogRequest& request) override;
+    void ShowErrorBox(const std::wstring& message) override;
+    void MessageBeep(std::uint32_t type) override;
+    void ProcessMessages() override;
+    void Terminate() override;
+    void SetTopmost(WindowRef window, bool topmost) override;
+    Point CursorPos() override;
+
+private:
+    static LRESULT CALLBACK TimerWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void OnTimer(UINT_PTR id);
+    bool Fail() {
+        m_lastError = ::GetLastError();
+        return false;
+    }
+
+    HWND m_timerWindow = nullptr;
+    HWND m_mainWindow = nullptr;
+    std::set<TTimer*> m_armed;
+    std::uint32_t m_lastError = 0;
+    std::wstring m_appTitle = L"Orvalin";
+};
+
+// Runs a handler at the boundary between Windows and our code: an exception becomes the
+// application's error box and never escapes into a window procedure or callback.
+template <typename F>
+void Guarded(Platform& platform, F&& handler) noexcept;
+
+}  // namespace orv
+
+#include "platform/win32/guarded.inl"
