@@ -1,0 +1,304 @@
+// Start-up of the main window, the settings it applies and writes, reset and exit, driven
+// through the form's handlers over the in-memory platform.
+#include "app/main_form.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/fake/fake_platform.h"
+
+namespace orv {
+namespace {
+
+const std::wstring kExeFolder = L"C:\\Program Files\\Orvalin\\";
+const std::wstring kPortableIni = kExeFolder + L"settings.ini";
+const std::wstring kUserFolder = L"C:\\Users\\user\\AppData\\Roaming\\QUENZAL\\Orvalin\\";
+const std::string kBom = "\xEF\xBB\xBF";
+
+class MainFormTest : public ::testing::Test {
+protected:
+    MainFormTest() { os.InstallOwnVersionResource(); }
+
+    TAppForm& Start() {
+        form = std::make_unique<TAppForm>(os);
+        form->FormCreate();
+        return *form;
+    }
+    void StoreSettings(const std::string& body, const std::wstring& path = kPortableIni) {
+        os.ReplaceFileContent(path, kBom + body);
+    }
+    bool Logged(const std::wstring& entry) const {
+        return std::find(os.log.begin(), os.log.end(), entry) != os.log.end();
+    }
+
+    FakePlatform os;
+    std::unique_ptr<TAppForm> form;
+};
+
+TEST_F(MainFormTest, FirstStartInAWritableFolderWritesOnlyTheReplayDelay) {
+    TAppForm& f = Start();
+    EXPECT_EQ(f.Caption(), L"QUENZAL - Orvalin");
+    EXPECT_EQ(f.Identity().AppVersion, L"3.2");
+    EXPECT_EQ(f.DataFolder(), kExeFolder);
+    EXPECT_TRUE(Logged(L"Probe " + kExeFolder + L"chk.tmp"));
+    EXPECT_EQ(os.FileBytes(kPortableIni), kBom + "[Settings]\r\nReplayDelay=1000\r\n\r\n");
+    EXPECT_TRUE(os.errorBoxes.empty());
+
+    EXPECT_EQ(f.Label1.Caption(), L"Hotkey: Ctrl + Alt + R");
+    EXPECT_EQ(f.Label5.Caption(), L"Hotkey: Ctrl + Alt + P");
+    EXPECT_FALSE(f.Label5.Enabled());
+    EXPECT_FALSE(f.ButtonPlay.Enabled());
+    EXPECT_TRUE(f.ButtonRecord.Enabled());
+    EXPECT_TRUE(f.RadioButton1.Checked());
+    EXPECT_TRUE(f.HotkeyBeep1.Checked());
+    EXPECT_TRUE(f.LockMouse1.Checked());
+    EXPECT_TRUE(f.RestoreMousePositionNone1.Checked());
+    EXPECT_EQ(f.SpinEdit1.Value(), 1);
+    EXPECT_EQ(f.SpinEdit2.Value(), 100);
+    EXPECT_EQ(f.SpinEdit3.Value(), 1000);
+    EXPECT_EQ(f.TimerPlay.Interval(), 100u);
+    EXPECT_TRUE(f.DragModeAutomatic());
+    EXPECT_EQ(f.FieldSeparator(), L',');
+}
+
+TEST_F(MainFormTest, UsesThePerUserFolderWhenTheProgramFolderIsNotWritable) {
+    struct Case {
+        const char* name;
+        void (*block)(FakePlatform&);
+    };
+    const Case cases[] = {
+        {"read-only folder", [](FakePlatform& os) { os.readOnlyFolders.insert(L"c:\\program files\\orvalin"); }},
+        {"a chk.tmp already there", [](FakePlatform& os) { os.files[L"c:\\program files\\orvalin\\chk.tmp"] = ""; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        c.block(os);
+        TAppForm& f = Start();
+        EXPECT_EQ(f.DataFolder(), kUserFolder);
+        EXPECT_TRUE(Logged(L"CreateFolder C:\\Users\\user\\AppData\\Roaming\\QUENZAL"));
+        EXPECT_TRUE(Logged(L"CreateFolder C:\\Users\\user\\AppData\\Roaming\\QUENZAL\\Orvalin"));
+        EXPECT_EQ(os.FileBytes(kUserFolder + L"settings.ini"), kBom + "[Settings]\r\nReplayDelay=1000\r\n\r\n");
+        EXPECT_FALSE(os.HasFile(kPortableIni));
+    }
+}
+
+TEST_F(MainFormTest, AppliesEveryStoredSettingThroughItsControl) {
+    StoreSettings(
+        "; kept by hand\r\n"
+        "[Settings]\r\n"
+        "Record=EventBased\r\nLoop=7\r\nStepDelay=0x20\r\nReplayDelay=250\r\nInfinite=ON\r\n"
+        "MinimizeToSystemTray=ON\r\nRestoreMousePosition=AfterEachLoop\r\nHotkeyBeep=OFF\r\nLockMouse=OFF\r\n"
+        "StayOnTop=ON\r\nAutomaticallyLoad=ON\r\nAutomaticallyPlay=ON\r\nAutomaticallyClose=ON\r\nFoo=1\r\n");
+    TAppForm& f = Start();
+    EXPECT_TRUE(f.RadioButton2.Checked());
+    EXPECT_FALSE(f.RadioButton1.Checked());
+    EXPECT_EQ(f.SpinEdit1.Value(), 7);
+    EXPECT_EQ(f.SpinEdit2.Value(), 32);
+    EXPECT_EQ(f.TimerPlay.Interval(), 32u);
+    EXPECT_EQ(f.SpinEdit3.Value(), 250);
+    EXPECT_TRUE(f.CheckBoxInfinite.Checked());
+    EXPECT_TRUE(f.MinimizetoSystemTray1.Checked());
+    EXPECT_TRUE(f.RestoreMousePositionAfterEachLoop1.Checked());
+    EXPECT_FALSE(f.RestoreMousePositionNone1.Checked());
+    EXPECT_FALSE(f.HotkeyBeep1.Checked());
+    EXPECT_FALSE(f.LockMouse1.Checked());
+    EXPECT_TRUE(f.StayonTop1.Checked());
+    EXPECT_TRUE(Logged(L"SetTopmost on"));
+    EXPECT_TRUE(f.AutomaticallyLoad1.Checked());
+    EXPECT_TRUE(f.AutomaticallyPlay1.Checked());
+    EXPECT_TRUE(f.AutomaticallyPlay1.Enabled());
+    EXPECT_TRUE(f.AutomaticallyClose1.Checked());
+    // Rewritten by the controls that changed: the comment is gone, the hex value is decimal
+    // now, the unknown key survives.
+    EXPECT_EQ(os.FileBytes(kPortableIni),
+              kBom +
+                  "[Settings]\r\nRecord=EventBased\r\nLoop=7\r\nStepDelay=32\r\nReplayDelay=250\r\nInfinite=ON\r\n"
+                  "MinimizeToSystemTray=ON\r\nRestoreMousePosition=AfterEachLoop\r\nHotkeyBeep=OFF\r\n"
+                  "LockMouse=OFF\r\nStayOnTop=ON\r\nAutomaticallyLoad=ON\r\nAutomaticallyPlay=ON\r\n"
+                  "AutomaticallyClose=ON\r\nFoo=1\r\n\r\n");
+}
+
+TEST_F(MainFormTest, StoredValuesAreReadByTheirExactRules) {
+    struct Case {
+        const char* stored;
+        void (*check)(TAppForm&);
+    };
+    const Case cases[] = {
+        {"Loop=0", [](TAppForm& f) { EXPECT_EQ(f.SpinEdit1.Value(), 1); }},
+        {"StepDelay=abc", [](TAppForm& f) { EXPECT_EQ(f.SpinEdit2.Value(), 100); }},
+        {"StepDelay=2000000000", [](TAppForm& f) { EXPECT_EQ(f.SpinEdit2.Value(), 999999999); }},
+        {"ReplayDelay=-5", [](TAppForm& f) { EXPECT_EQ(f.SpinEdit3.Value(), 0); }},
+        {"HotkeyBeep=on", [](TAppForm& f) { EXPECT_FALSE(f.HotkeyBeep1.Checked()); }},
+        {"Infinite=on", [](TAppForm& f) { EXPECT_FALSE(f.CheckBoxInfinite.Checked()); }},
+        {"Record=eventbased", [](TAppForm& f) { EXPECT_TRUE(f.RadioButton1.Checked()); }},
+        {"RestoreMousePosition=afterEachLoop", [](TAppForm& f) { EXPECT_TRUE(f.RestoreMousePositionNone1.Checked()); }},
+        {"AutomaticallyPlay=ON",
+         [](TAppForm& f) {
+             EXPECT_TRUE(f.AutomaticallyPlay1.Checked());
+             EXPECT_FALSE(f.AutomaticallyPlay1.Enabled());
+         }},
+        {"Infinite=ON",
+         [](TAppForm& f) {
+             // Checking Infinite disables the Loop field (all playback fields start disabled
+             // anyway; enabling them later keeps Loop disabled).
+             f.PlayIcinHazirla();
+             EXPECT_FALSE(f.SpinEdit1.Enabled());
+             EXPECT_TRUE(f.SpinEdit2.Enabled());
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.stored);
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        StoreSettings(std::string("[Settings]\r\n") + c.stored + "\r\n");
+        c.check(Start());
+    }
+}
+
+TEST_F(MainFormTest, RaisedLoopIsWrittenBackAndUnparsableValuesAreLeftAlone) {
+    StoreSettings("[Settings]\r\nLoop=0\r\nStepDelay=abc\r\n");
+    Start();
+    EXPECT_EQ(os.FileBytes(kPortableIni), kBom + "[Settings]\r\nLoop=1\r\nStepDelay=abc\r\nReplayDelay=1000\r\n\r\n");
+}
+
+TEST_F(MainFormTest, AnUndecodableSettingsFileIsReplacedByDefaultsWithoutAMessage) {
+    os.files[L"c:\\program files\\orvalin\\settings.ini"] = "[Settings]\r\nLoop=\xff\xfe" "5\r\n";
+    TAppForm& f = Start();
+    EXPECT_TRUE(Logged(L"DeleteFile " + kPortableIni));
+    EXPECT_EQ(f.SpinEdit1.Value(), 1);
+    EXPECT_EQ(os.FileBytes(kPortableIni), kBom + "[Settings]\r\nReplayDelay=1000\r\n\r\n");
+    EXPECT_TRUE(os.errorBoxes.empty());
+}
+
+TEST_F(MainFormTest, ASettingsFileThatStaysUnreadableGivesDefaultsAndOneReport) {
+    os.files[L"c:\\program files\\orvalin\\settings.ini"] = "[Settings]\r\nLoop=9\r\n";
+    os.unreadableFiles.insert(L"c:\\program files\\orvalin\\settings.ini");
+    os.undeletableFiles.insert(L"c:\\program files\\orvalin\\settings.ini");
+    TAppForm& f = Start();
+    ASSERT_EQ(os.errorBoxes.size(), 1u);
+    EXPECT_EQ(os.errorBoxes[0].rfind(L"Cannot open file \"" + kPortableIni + L"\". ", 0), 0u);
+    EXPECT_EQ(f.SpinEdit1.Value(), 1);
+    EXPECT_EQ(f.SpinEdit3.Value(), 1000);
+    EXPECT_EQ(f.Label1.Caption(), L"Hotkey: Ctrl + Alt + R");  // start-up went on to the end
+}
+
+TEST_F(MainFormTest, AMissingVersionRecordIsReportedAndStartUpGoesOn) {
+    os.versionResources.clear();
+    os.listSeparator = L";";
+    TAppForm& f = Start();
+    ASSERT_EQ(os.errorBoxes.size(), 1u);
+    EXPECT_EQ(os.errorBoxes[0].rfind(L"System Error.  Code: 1813.", 0), 0u);
+    EXPECT_EQ(f.Caption(), L" - ");
+    EXPECT_EQ(f.DataFolder(), kExeFolder);
+    EXPECT_TRUE(os.HasFile(kPortableIni));
+    EXPECT_EQ(f.FieldSeparator(), L';');
+}
+
+TEST_F(MainFormTest, AFailingWriteIsReportedAndTheChangeStaysOnScreen) {
+    TAppForm& f = Start();
+    os.readOnlyFolders.insert(L"c:\\program files\\orvalin");
+    f.LockMouse1.Click();
+    EXPECT_FALSE(f.LockMouse1.Checked());
+    ASSERT_EQ(os.errorBoxes.size(), 1u);
+    EXPECT_EQ(os.errorBoxes[0], L"Cannot create file \"" + kPortableIni + L"\". Access is denied.");
+    // The next write that succeeds takes the earlier change along.
+    os.readOnlyFolders.clear();
+    f.AutomaticallyClose1.Click();
+    EXPECT_NE(os.FileBytes(kPortableIni).find("LockMouse=OFF\r\nAutomaticallyClose=ON"), std::string::npos);
+}
+
+TEST_F(MainFormTest, SwitchingAutomaticLoadOffAlsoSwitchesAutomaticPlayOff) {
+    TAppForm& f = Start();
+    f.AutomaticallyLoad1.Click();
+    EXPECT_TRUE(f.AutomaticallyPlay1.Enabled());
+    f.AutomaticallyPlay1.Click();
+    EXPECT_TRUE(f.AutomaticallyPlay1.Checked());
+    f.AutomaticallyLoad1.Click();
+    EXPECT_FALSE(f.AutomaticallyPlay1.Checked());
+    EXPECT_FALSE(f.AutomaticallyPlay1.Enabled());
+    EXPECT_NE(os.FileBytes(kPortableIni).find("AutomaticallyLoad=OFF\r\nAutomaticallyPlay=OFF\r\n"), std::string::npos);
+    f.AutomaticallyLoad1.Click();
+    EXPECT_TRUE(f.AutomaticallyPlay1.Enabled());
+    EXPECT_FALSE(f.AutomaticallyPlay1.Checked());
+}
+
+TEST_F(MainFormTest, SettingControlsWriteThroughAtOnce) {
+    TAppForm& f = Start();
+    const auto value = [&](const std::string& key) {
+        const std::string bytes = os.FileBytes(kPortableIni);
+        const auto at = bytes.find("\n" + key + "=");
+        if (at == std::string::npos) return std::string("<absent>");
+        const auto start = at + key.size() + 2;
+        return bytes.substr(start, bytes.find('\r', start) - start);
+    };
+    f.RadioButton2.Click();
+    EXPECT_EQ(value("Record"), "EventBased");
+    f.RadioButton1.Click();
+    EXPECT_EQ(value("Record"), "TimeBased");
+    f.SpinEdit2.SetValue(250);
+    EXPECT_EQ(value("StepDelay"), "250");
+    EXPECT_EQ(f.TimerPlay.Interval(), 250u);
+    f.CheckBoxInfinite.Click();
+    EXPECT_EQ(value("Infinite"), "ON");
+    f.RestoreMousePositionAfterCompletion1.Click();
+    EXPECT_EQ(value("RestoreMousePosition"), "AfterCompletion");
+    f.HotkeyBeep1.Click();
+    EXPECT_EQ(value("HotkeyBeep"), "OFF");
+    f.StayonTop1.Click();
+    EXPECT_EQ(value("StayOnTop"), "ON");
+    f.StayonTop1.Click();
+    EXPECT_EQ(value("StayOnTop"), "OFF");
+    EXPECT_TRUE(Logged(L"SetTopmost off"));
+}
+
+TEST_F(MainFormTest, ResetToDefaultsAsksAndOnYesDeletesTheSettingsAndRestarts) {
+    TAppForm& f = Start();
+    os.dialogAnswers = {kResultNo};
+    f.ResettoDefaults1.Click();
+    ASSERT_EQ(os.dialogs.size(), 1u);
+    EXPECT_EQ(os.dialogs[0].message, L"Restart Application?");
+    EXPECT_EQ(os.dialogs[0].caption, L"Confirmation");
+    EXPECT_EQ(os.dialogs[0].kind, DialogKind::Confirmation);
+    EXPECT_EQ(os.dialogs[0].buttonCaptions, (std::vector<std::wstring>{L"Yes", L"No"}));
+    EXPECT_TRUE(os.HasFile(kPortableIni));
+    EXPECT_FALSE(Logged(L"Terminate"));
+
+    os.log.clear();
+    os.dialogAnswers = {kResultYes};
+    f.ResettoDefaults1.Click();
+    EXPECT_FALSE(os.HasFile(kPortableIni));
+    EXPECT_EQ(os.log, (std::vector<std::wstring>{
+                          L"DeleteFile " + kPortableIni, L"ProcessMessages",
+                          L"ShellExecute verb= file=" + kExeFolder + L"orvalin.exe params= dir= show=1",
+                          L"Terminate"}));
+}
+
+TEST_F(MainFormTest, TimersStartAsTheWindowNeedsThem) {
+    TAppForm& f = Start();
+    os.cursor = {-120, 45};
+    EXPECT_TRUE(f.TimerParam.Enabled());
+    os.Advance(1000);
+    EXPECT_FALSE(f.TimerParam.Enabled());  // once only
+    EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: -120");
+    EXPECT_EQ(f.StatusBar1.PanelText(1), L"Y: 45");
+    os.Advance(1000);
+    EXPECT_FALSE(f.TimerChecker.Enabled());
+    EXPECT_TRUE(f.UpdateNotifications1.Enabled());
+    for (TTimer* idle : {&f.TimerRecord, &f.TimerMouseHook, &f.TimerPlay, &f.TimerWait, &f.TimerClose,
+                         &f.TimerHotKeyLock}) {
+        EXPECT_FALSE(idle->Enabled());
+    }
+}
+
+TEST_F(MainFormTest, ExitRequestsTermination) {
+    TAppForm& f = Start();
+    f.Exit1.Click();
+    f.Exit2.Click();
+    EXPECT_EQ(std::count(os.log.begin(), os.log.end(), L"Terminate"), 2);
+}
+
+}  // namespace
+}  // namespace orv

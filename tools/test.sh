@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the unit tests natively, then the end-to-end tests that
+# drive the real orvalin.exe under Wine on a virtual display.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+start=$(date +%s)
+
+bash "$root/tools/deps.sh"
+bash "$root/tools/build.sh" all
+
+status=0
+echo "== unit tests"
+(cd "$root/build/native" && ctest --output-on-failure --timeout 120) || status=1
+echo "== end-to-end tests (Wine)"
+(cd "$root/build/win" && ctest --output-on-failure) || status=1
+
+echo "== done in $(( $(date +%s) - start )) s; end-to-end artefacts in $root/build/win/e2e-artefacts"
+exit $status
