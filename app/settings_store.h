@@ -10,7 +10,8 @@
 // and around the first "=" are ignored, empty lines, ";" comments and lines before the first
 // header are skipped (and so dropped on the next rewrite), names and keys match without regard
 // to case, the lines under a repeated header are ignored, and a line without "=" reads as an
-// absent key but is written back unchanged until that key is written.
+// absent key but is written back unchanged until that key is written. A line break inside a
+// written value is stored as a blank, so that a value can never split into forged lines.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +24,7 @@
 namespace orv {
 
 struct IniEntry {
-    std::wstring key;    // as first met
+    std::wstring key;  // as first met
     std::wstring value;
     bool hasValue = true;  // false for a line without "=": kept verbatim in `key`
 };
@@ -41,8 +42,11 @@ struct IniDocument {
 IniDocument ParseIni(std::wstring_view text);
 std::wstring FormatIni(const IniDocument& doc);  // CR LF line ends, no BOM
 
-// Integer reading as the store does it: decimal, or hexadecimal after "0x"/"0X" or "$"; an
-// optional sign; anything else (blanks included) is not an integer. Values outside 32 bits fail.
+// Integer reading as the store does it: an optional "+" or "-", then decimal digits, or
+// hexadecimal digits after "0x"/"0X" or "$"; anything else (blanks included) is not an integer.
+// Decimal must lie in the int32 range. Hexadecimal is a 32-bit pattern, as the classic Windows
+// runtime reads it: up to $FFFFFFFF is accepted and wraps ($FFFFFFFF is -1, $80000000 is the
+// minimum), a sign negates that pattern modulo 2^32, and anything wider fails.
 bool TryParseIniInteger(std::wstring_view text, std::int32_t& value);
 
 class SettingsIni {
