@@ -48,16 +48,13 @@ void TRadioButton::SetChecked(bool checked) {
 }
 
 void TSpinEdit::SetValue(std::int64_t value) {
-    const std::int64_t held = std::clamp(value, m_min, m_max);
-    if (held == m_value) {
-        // The view may show a text that is not the held value (for example out of range):
-        // let it mirror the model again.
-        Changed();
-        return;
-    }
-    m_value = held;
+    // Like a text field, the change counts when the value handed in differs from the current
+    // one, even if holding it to the range gives the old value back: the handler then saves
+    // the held value.
+    const bool differs = value != m_value;
+    m_value = std::clamp(value, m_min, m_max);
     Changed();
-    if (OnChange) OnChange();
+    if (differs && OnChange) OnChange();
 }
 
 void TMenuItem::SetChecked(bool checked) {

@@ -3,7 +3,7 @@
 // through the OnViewUpdate hook, and forwards user actions back into the same setters.
 // The change semantics follow the classic VCL ones the handlers rely on: a check box runs
 // OnClick whenever its check really changes, a spin edit runs OnChange whenever its value
-// really changes, and setting a menu item's check runs nothing.
+// is handed a different value, and setting a menu item's check runs nothing.
 #pragma once
 
 #include <cstdint>
@@ -93,7 +93,8 @@ public:
     std::int64_t Value() const { return m_value; }
     std::int64_t MinValue() const { return m_min; }
     std::int64_t MaxValue() const { return m_max; }
-    // Holds the value to the range; runs OnChange when the held value differs from the old one.
+    // Holds the value to the range; runs OnChange when the value handed in differs from the
+    // current one (so an out-of-range value is held and then saved by the handler).
     void SetValue(std::int64_t value);
 
 private:

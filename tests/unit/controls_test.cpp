@@ -21,15 +21,16 @@ TEST(Controls, CheckBoxRunsItsHandlerOnlyOnRealChanges) {
     EXPECT_EQ(clicks, 2);
 }
 
-TEST(Controls, SpinEditHoldsItsRangeAndReportsOnlyRealChanges) {
+TEST(Controls, SpinEditHoldsItsRangeAndReportsEveryDifferentValue) {
     TSpinEdit edit(1, 999999999, 1);
     std::vector<std::int64_t> seen;
     edit.OnChange = [&] { seen.push_back(edit.Value()); };
-    edit.SetValue(0);              // held to 1: no change
+    edit.SetValue(1);              // the same value: nothing
+    edit.SetValue(0);              // held to 1, but reported so that the held value is saved
     edit.SetValue(5);
     edit.SetValue(5);
     edit.SetValue(2000000000);     // held to the maximum
-    EXPECT_EQ(seen, (std::vector<std::int64_t>{5, 999999999}));
+    EXPECT_EQ(seen, (std::vector<std::int64_t>{1, 5, 999999999}));
 }
 
 TEST(Controls, CheckingARadioButtonUnchecksTheOthersAndClicksOnce) {
