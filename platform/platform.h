@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace orv {
@@ -85,6 +86,10 @@ public:
 
     // --- locale --------------------------------------------------------------------------
     virtual std::wstring LocaleListSeparator() = 0;  // of the calling thread's locale; may be empty
+    // Text in the system's ANSI code page. Encoding answers false when a character has no
+    // exact form there (no best-fit substitutes).
+    virtual bool WideToAnsi(std::wstring_view text, std::string& bytes) = 0;
+    virtual std::wstring AnsiToWide(std::string_view bytes) = 0;
 
     // --- shell, dialogs, sounds ----------------------------------------------------------
     virtual bool ShellExecuteFile(WindowRef owner, const std::wstring& verb, const std::wstring& file,

@@ -233,6 +233,46 @@ bool FakePlatform::QueryFileVersionMS(const std::vector<std::uint8_t>& block, st
     return true;
 }
 
+// --- code page ----------------------------------------------------------------------------
+
+namespace {
+// Windows-1252 at 0x80..0x9F; 0 marks the five unassigned bytes.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+}  // namespace
+
+bool FakePlatform::WideToAnsi(std::wstring_view text, std::string& bytes) {
+    bytes.clear();
+    bytes.reserve(text.size());
+    for (wchar_t c : text) {
+        if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+            bytes.push_back(static_cast<char>(c));
+            continue;
+        }
+        const auto* hit = std::find(std::begin(kCp1252High), std::end(kCp1252High), static_cast<char16_t>(c));
+        if (c == 0 || hit == std::end(kCp1252High)) return false;
+        bytes.push_back(static_cast<char>(0x80 + (hit - std::begin(kCp1252High))));
+    }
+    return true;
+}
+
+std::wstring FakePlatform::AnsiToWide(std::string_view bytes) {
+    std::wstring text;
+    text.reserve(bytes.size());
+    for (char b : bytes) {
+        const auto u = static_cast<unsigned char>(b);
+        if (u >= 0x80 && u < 0xA0) {
+            const char16_t c = kCp1252High[u - 0x80];
+            text.push_back(c ? static_cast<wchar_t>(c) : static_cast<wchar_t>(u));
+        } else {
+            text.push_back(static_cast<wchar_t>(u));
+        }
+    }
+    return text;
+}
+
 // --- shell, dialogs, application ------------------------------------------------------------
 
 bool FakePlatform::ShellExecuteFile(WindowRef, const std::wstring& verb, const std::wstring& file,

@@ -263,6 +263,31 @@ std::wstring Win32Platform::LocaleListSeparator() {
     return separator;
 }
 
+bool Win32Platform::WideToAnsi(std::wstring_view text, std::string& bytes) {
+    bytes.clear();
+    if (text.empty()) return true;
+    // Without WC_NO_BEST_FIT_CHARS an "ş" would quietly become "s"; ask for exact forms only
+    // and let the caller choose another encoding when a character has none.
+    BOOL usedDefault = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, &usedDefault);
+    if (size <= 0 || usedDefault) return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes.data(), size,
+                        nullptr, &usedDefault);
+    return !usedDefault;
+}
+
+std::wstring Win32Platform::AnsiToWide(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    const int size = MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+    std::wstring text(static_cast<std::size_t>(std::max(size, 0)), L'\0');
+    if (size > 0) {
+        MultiByteToWideChar(CP_ACP, 0, bytes.data(), static_cast<int>(bytes.size()), text.data(), size);
+    }
+    return text;
+}
+
 // --- shell, dialogs, sounds -------------------------------------------------------------------
 
 bool Win32Platform::ShellExecuteFile(WindowRef owner, const std::wstring& verb, const std::wstring& file,

@@ -41,6 +41,8 @@ public:
                      std::wstring& value) override;
     bool QueryFileVersionMS(const std::vector<std::uint8_t>& block, std::uint32_t& versionMS) override;
     std::wstring LocaleListSeparator() override;
+    bool WideToAnsi(std::wstring_view text, std::string& bytes) override;
+    std::wstring AnsiToWide(std::string_view bytes) override;
     bool ShellExecuteFile(WindowRef owner, const std::wstring& verb, const std::wstring& file,
                       const std::wstring& params, const std::wstring& dir, int show) override;
     int MessageDialog(const MessageDialogRequest& request) override;

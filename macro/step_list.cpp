@@ -1,0 +1,178 @@
+// Row storage, selection and the list operations of the step list.
+#include "macro/step_list.h"
+
+#include <algorithm>
+
+namespace orv {
+
+std::wstring_view StepList::Cell(std::size_t row, int cell) const {
+    const Span& span = m_rows[row];
+    std::uint64_t offset = span.offset;
+    for (int i = 0; i < cell; ++i) offset += span.length[static_cast<std::size_t>(i)];
+    return std::wstring_view(m_text).substr(static_cast<std::size_t>(offset), span.length[static_cast<std::size_t>(cell)]);
+}
+
+StepRow StepList::Row(std::size_t row) const {
+    StepRow result;
+    for (int i = 0; i < kCellCount; ++i) result.cells[static_cast<std::size_t>(i)] = std::wstring(Cell(row, i));
+    return result;
+}
+
+StepList::Span StepList::Store(const std::array<std::wstring_view, kCellCount>& cells) {
+    Span span{m_text.size(), {}};
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        m_text.append(cells[i]);
+        span.length[i] = static_cast<std::uint32_t>(cells[i].size());
+        m_liveChars += cells[i].size();
+    }
+    return span;
+}
+
+void StepList::CompactIfWasteful() {
+    // Deleted and overwritten rows leave their text behind; copy the live text once the dead
+    // part outweighs it, so memory stays proportional to the list.
+    if (m_text.size() < 4096 || m_text.size() < 2 * m_liveChars) return;
+    std::wstring compact;
+    compact.reserve(m_liveChars + m_liveChars / 4);
+    for (Span& span : m_rows) {
+        std::uint64_t total = 0;
+        for (std::uint32_t length : span.length) total += length;
+        const std::uint64_t start = compact.size();
+        compact.append(m_text, static_cast<std::size_t>(span.offset), static_cast<std::size_t>(total));
+        span.offset = start;
+    }
+    m_text.swap(compact);
+}
+
+void StepList::Append(const StepRow& row) {
+    Append(row.cells[0], row.cells[1], row.cells[2], row.cells[3], row.cells[4], row.cells[5]);
+}
+
+void StepList::Append(std::wstring_view x, std::wstring_view y, std::wstring_view left, std::wstring_view right,
+                      std::wstring_view middle, std::wstring_view wait) {
+    m_rows.push_back(Store({x, y, left, right, middle, wait}));
+    m_selected.push_back(0);
+    Notify(Change::kRows, m_rows.size() - 1);
+    ScrollIntoView(m_rows.size() - 1);
+}
+
+void StepList::SetRow(std::size_t index, const StepRow& row) {
+    for (std::uint32_t length : m_rows[index].length) m_liveChars -= length;
+    m_rows[index] = Store({row.cells[0], row.cells[1], row.cells[2], row.cells[3], row.cells[4], row.cells[5]});
+    CompactIfWasteful();
+    Notify(Change::kRows, index);
+}
+
+void StepList::Insert(std::size_t index, const StepRow& row) {
+    const Span span = Store({row.cells[0], row.cells[1], row.cells[2], row.cells[3], row.cells[4], row.cells[5]});
+    m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(index), span);
+    m_selected.insert(m_selected.begin() + static_cast<std::ptrdiff_t>(index), 0);
+    if (m_focused != kNone && m_focused >= index) ++m_focused;
+    Notify(Change::kRows, index);
+}
+
+void StepList::Delete(std::size_t index) {
+    for (std::uint32_t length : m_rows[index].length) m_liveChars -= length;
+    if (m_selected[index]) --m_selectedCount;
+    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(index));
+    m_selected.erase(m_selected.begin() + static_cast<std::ptrdiff_t>(index));
+    if (m_focused == index) {
+        m_focused = kNone;
+    } else if (m_focused != kNone && m_focused > index) {
+        --m_focused;
+    }
+    CompactIfWasteful();
+    Notify(Change::kRows, index);
+}
+
+void StepList::Clear() {
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    m_selected.clear();
+    m_selected.shrink_to_fit();
+    m_text.clear();
+    m_text.shrink_to_fit();
+    m_liveChars = 0;
+    m_selectedCount = 0;
+    m_focused = kNone;
+    Notify(Change::kRows, 0);
+}
+
+std::size_t StepList::FirstSelected() const {
+    if (m_selectedCount == 0) return kNone;
+    const auto it = std::find(m_selected.begin(), m_selected.end(), 1);
+    return static_cast<std::size_t>(it - m_selected.begin());
+}
+
+void StepList::SetSelected(std::size_t row, bool selected) {
+    if (row >= m_selected.size() || (m_selected[row] != 0) == selected) return;
+    m_selected[row] = selected ? 1 : 0;
+    selected ? ++m_selectedCount : --m_selectedCount;
+    Notify(Change::kState, row);
+}
+
+void StepList::SetSelectedRange(std::size_t first, std::size_t last, bool selected) {
+    if (m_selected.empty()) return;
+    last = std::min(last, m_selected.size() - 1);
+    bool changed = false;
+    for (std::size_t row = first; row <= last; ++row) {
+        if ((m_selected[row] != 0) == selected) continue;
+        m_selected[row] = selected ? 1 : 0;
+        selected ? ++m_selectedCount : --m_selectedCount;
+        changed = true;
+    }
+    if (changed) Notify(Change::kState, first);
+}
+
+void StepList::ClearSelection() {
+    if (m_selectedCount == 0) return;
+    std::fill(m_selected.begin(), m_selected.end(), 0);
+    m_selectedCount = 0;
+    Notify(Change::kState, 0);
+}
+
+void StepList::SetFocused(std::size_t row) {
+    if (row != kNone && row >= m_rows.size()) return;
+    if (m_focused == row) return;
+    m_focused = row;
+    Notify(Change::kState, row == kNone ? 0 : row);
+}
+
+void StepList::DeleteSelected() {
+    if (m_selectedCount == 0) return;
+    std::size_t kept = 0;
+    std::size_t first = kNone;
+    std::size_t newFocus = kNone;
+    for (std::size_t row = 0; row < m_rows.size(); ++row) {
+        if (m_selected[row]) {
+            if (first == kNone) first = row;
+            for (std::uint32_t length : m_rows[row].length) m_liveChars -= length;
+            continue;
+        }
+        if (row == m_focused) newFocus = kept;
+        m_rows[kept] = m_rows[row];
+        m_selected[kept] = 0;
+        ++kept;
+    }
+    m_rows.resize(kept);
+    m_selected.resize(kept);
+    m_selectedCount = 0;
+    m_focused = newFocus;
+    CompactIfWasteful();
+    Notify(Change::kRows, first);
+}
+
+void StepList::MoveFirstSelectedBefore(std::size_t target) {
+    const std::size_t source = FirstSelected();
+    if (source == kNone || target >= m_rows.size()) return;
+    // Insert a copy before the target, then delete the original: the copy is not selected.
+    const StepRow row = Row(source);
+    Insert(target, row);
+    Delete(source < target ? source : source + 1);
+}
+
+std::size_t StepList::MemoryBytes() const {
+    return m_text.capacity() * sizeof(wchar_t) + m_rows.capacity() * sizeof(Span) + m_selected.capacity();
+}
+
+}  // namespace orv

@@ -1,0 +1,98 @@
+// The step list: the one copy of the macro, as rows of six text cells with a selection and a
+// focused row. Cell texts live in one shared character arena so that a typical recorded row
+// costs a few dozen bytes and appending stays O(1) even with millions of rows.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace orv {
+
+// The cells of one step, in column order.
+enum StepCell : int { kCellX = 0, kCellY, kCellLeft, kCellRight, kCellMiddle, kCellWait, kCellCount };
+
+// One step as plain texts: "", "X" or "XX" in the button cells; a row whose Wait is not empty
+// is a pause row.
+struct StepRow {
+    std::array<std::wstring, kCellCount> cells;
+
+    static StepRow Click(std::wstring x, std::wstring y, std::wstring left = L"", std::wstring right = L"",
+                         std::wstring middle = L"") {
+        return StepRow{{std::move(x), std::move(y), std::move(left), std::move(right), std::move(middle), L""}};
+    }
+    bool IsPause() const { return !cells[kCellWait].empty(); }
+    bool operator==(const StepRow&) const = default;
+};
+
+class StepList {
+public:
+    // What changed, for the view: rows from `first` on may differ, or only selection/focus.
+    struct Change {
+        enum Kind { kRows, kState } kind;
+        std::size_t first;
+    };
+    std::function<void(const Change&)> OnChange;
+    // Asks the view to scroll a row fully into view.
+    std::function<void(std::size_t)> OnScrollIntoView;
+
+    std::size_t Count() const { return m_rows.size(); }
+    bool Empty() const { return m_rows.empty(); }
+    std::wstring_view Cell(std::size_t row, int cell) const;
+    StepRow Row(std::size_t row) const;
+
+    // Appends after the last row and scrolls it into view.
+    void Append(const StepRow& row);
+    void Append(std::wstring_view x, std::wstring_view y, std::wstring_view left, std::wstring_view right,
+                std::wstring_view middle, std::wstring_view wait);
+    void SetRow(std::size_t index, const StepRow& row);
+    void Insert(std::size_t index, const StepRow& row);
+    void Delete(std::size_t index);
+    void Clear();
+
+    // Selection and focus.
+    bool Selected(std::size_t row) const { return m_selected[row] != 0; }
+    std::size_t SelectedCount() const { return m_selectedCount; }
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    std::size_t FirstSelected() const;  // kNone when nothing is selected
+    std::size_t Focused() const { return m_focused; }
+    void SetSelected(std::size_t row, bool selected);
+    void SetSelectedRange(std::size_t first, std::size_t last, bool selected);  // inclusive
+    void ClearSelection();
+    void SetFocused(std::size_t row);
+    void ScrollIntoView(std::size_t row) {
+        if (OnScrollIntoView) OnScrollIntoView(row);
+    }
+
+    // Removes every selected row; the others keep their order.
+    void DeleteSelected();
+    // Moves the first selected row to stand immediately before `target`; the moved row is
+    // not selected afterwards. Nothing happens without a selection or a target.
+    void MoveFirstSelectedBefore(std::size_t target);
+
+    // Bytes held for the rows (arena, row table, selection), for the benchmark.
+    std::size_t MemoryBytes() const;
+
+private:
+    struct Span {
+        std::uint64_t offset;
+        std::array<std::uint32_t, kCellCount> length;
+    };
+    Span Store(const std::array<std::wstring_view, kCellCount>& cells);
+    void CompactIfWasteful();
+    void Notify(Change::Kind kind, std::size_t first) {
+        if (OnChange) OnChange(Change{kind, first});
+    }
+
+    std::wstring m_text;  // the character arena
+    std::size_t m_liveChars = 0;
+    std::vector<Span> m_rows;
+    std::vector<std::uint8_t> m_selected;
+    std::size_t m_selectedCount = 0;
+    std::size_t m_focused = kNone;
+};
+
+}  // namespace orv
