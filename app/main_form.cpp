@@ -6,11 +6,16 @@
 #include "app/control_ids.h"
 #include "app/errors.h"
 #include "localisation/translate.h"
+#include "macro/macro_file.h"
+#include "macro/number_text.h"
 
 namespace orv {
 namespace {
 
 constexpr wchar_t kHotkeyPrefix[] = L"Hotkey: Ctrl + Alt + ";
+constexpr wchar_t kMacroFilter[] = L"CSV File (*.csv)|*.csv";
+constexpr wchar_t kMacroExtension[] = L"csv";
+constexpr int kVkDelete = 46;
 
 std::wstring FolderOf(const std::wstring& path) {
     const auto slash = path.find_last_of(L"\\/");
@@ -180,6 +185,12 @@ TAppForm::TAppForm(Platform& platform)
     Load1.OnClick = [this] { Button4.Click(); };
     Save1.OnClick = [this] { Button5.Click(); };
     DeleteAll1.OnClick = [this] { ButtonClear.Click(); };
+    ButtonClear.OnClick = [this] { ButtonClearClick(); };
+    Button4.OnClick = [this] { Button4Click(); };
+    Button5.OnClick = [this] { Button5Click(); };
+    Button6.OnClick = [this] { Button6Click(); };
+    Delete1.OnClick = [this] { Delete1Click(); };
+    Edit1.OnClick = [this] { Edit1Click(); };
     TimerParam.OnTimer = [this] { TimerParamTimer(); };
     TimerChecker.OnTimer = [this] { TimerCheckerTimer(); };
     TimerStatusMouse.OnTimer = [this] { TimerStatusMouseTimer(); };
@@ -464,8 +475,134 @@ void TAppForm::Help2Click() {
 
 void TAppForm::TimerParamTimer() {
     TimerParam.SetEnabled(false);
-    // Command-line files and the automatic load of the last used file are handled here once
-    // macro files can be loaded.
+    const std::vector<std::wstring> params = m_platform.CommandLineParams();
+    if (!params.empty()) {
+        // Files named on the command line win over the automatic load, even when none exists.
+        for (const std::wstring& param : params) {
+            if (!m_platform.FileExists(param)) {
+                m_platform.MessageBeep(0);
+                continue;
+            }
+            DosyaAc(param);
+            m_platform.ProcessMessages();
+            MinimizeandPlay1.Click();
+        }
+        return;
+    }
+    if (!AutomaticallyLoad1.Checked()) return;
+    const std::wstring last = m_settings->ReadString(kSettingsSection, L"LastUsedFile", L"");
+    if (last.empty() || !m_platform.FileExists(last)) return;
+    DosyaAc(last);
+    m_platform.ProcessMessages();
+    if (AutomaticallyPlay1.Checked()) ButtonPlay.Click();
+}
+
+// --- step list and macro files --------------------------------------------------------------
+
+void TAppForm::SetCaptionFromFile(const std::wstring& fileName) {
+    const auto slash = fileName.find_last_of(L"\\/:");
+    const std::wstring name = slash == std::wstring::npos ? fileName : fileName.substr(slash + 1);
+    SetCaption(name + L" - " + m_identity.AppTitle);
+}
+
+void TAppForm::ButtonClearClick() {
+    ListView1.Clear();
+    PlayEngelle();
+    SetCaption(m_identity.AppTitle);
+    m_settings->WriteString(kSettingsSection, L"LastUsedFile", L"");
+    SaveSettings();
+}
+
+void TAppForm::Delete1Click() {
+    ListView1.DeleteSelected();
+    if (ListView1.Empty()) ButtonClear.Click();
+}
+
+void TAppForm::ListView1KeyDown(int virtualKey) {
+    if (virtualKey == kVkDelete) Delete1.Click();
+}
+
+void TAppForm::ListView1DblClick() { Edit1.Click(); }
+
+void TAppForm::Edit1Click() {
+    if (ListView1.FirstSelected() == StepList::kNone) return;
+    auto editor = std::make_unique<TFormEditStep>(ListView1);
+    editor->FormCreate();
+    if (ShowStepEditor) ShowStepEditor(std::move(editor));
+}
+
+void TAppForm::ListView1DragDrop(bool sourceIsList, std::size_t target) {
+    if (!sourceIsList || target == StepList::kNone) return;
+    ListView1.MoveFirstSelectedBefore(target);
+}
+
+void TAppForm::Button4Click() {
+    const auto fileName = m_platform.OpenFileDialog(m_window, kMacroFilter, kMacroExtension);
+    if (fileName) DosyaAc(*fileName);
+}
+
+void TAppForm::Button5Click() {
+    // The rows are taken before the dialog: what recording adds meanwhile is not saved.
+    const std::wstring text = FormatMacroText(ListView1, m_fieldSeparator);
+    const auto fileName = m_platform.SaveFileDialog(m_window, kMacroFilter, kMacroExtension);
+    if (!fileName) return;
+    const std::uint32_t code = m_platform.ReplaceFileContent(*fileName, EncodeMacroText(m_platform, text));
+    if (code != 0) throw EFCreateError(*fileName, m_platform.SystemErrorText(code));
+    SetCaptionFromFile(*fileName);
+    m_settings->WriteString(kSettingsSection, L"LastUsedFile", *fileName);
+    m_settings->UpdateFile();
+}
+
+void TAppForm::DosyaAc(const std::wstring& fileName) {
+    std::uint32_t code = 0;
+    const auto bytes = m_platform.ReadWholeFile(fileName, code);
+    if (!bytes) throw EFOpenError(fileName, m_platform.SystemErrorText(code));
+    const std::wstring text = DecodeMacroBytes(m_platform, *bytes);
+    SetCaptionFromFile(fileName);
+    m_settings->WriteString(kSettingsSection, L"LastUsedFile", fileName);
+    m_settings->UpdateFile();  // a failure here leaves the rows out
+    AppendMacroRows(text, m_fieldSeparator, ListView1);
+    PlayIcinHazirla();
+}
+
+void TAppForm::WMDropFiles(const std::vector<std::wstring>& fileNames) {
+    // One after the other; a file that fails stops the rest.
+    for (const std::wstring& fileName : fileNames) DosyaAc(fileName);
+}
+
+void TAppForm::LiftStayOnTop(bool& lifted) {
+    lifted = StayonTop1.Checked();
+    if (lifted) StayOnTopYapma();
+}
+
+void TAppForm::RestoreStayOnTop(bool lifted) {
+    if (lifted) StayOnTopYap();
+}
+
+void TAppForm::Button6Click() {
+    bool lifted = false;
+    LiftStayOnTop(lifted);
+    const auto answer =
+        m_platform.InputQuery(m_window, L"Insert Wait", L"Enter wait duration (in seconds):", L"");
+    if (answer) {
+        std::wstring text = *answer;
+        for (wchar_t& c : text) {
+            if (c == L',') c = L'.';
+        }
+        double seconds = 0;
+        if (!TryParseDecimal(text, seconds) || seconds == 0) {
+            CustomMessageDlg(m_platform, TranslateText(L"Invalid number!"), DialogKind::Error, kBtnOk,
+                             TranslateText(L"ERROR"), {}, m_window);
+        } else {
+            ListView1.Append(L"-", L"-", L"-", L"-", L"-", text);
+            const std::size_t row = ListView1.Count() - 1;
+            ListView1.SetSelected(row, true);
+            ListView1.SetFocused(row);
+            ListView1.ScrollIntoView(row);
+            if (FocusControl) FocusControl(GroupSteps);
+        }
+    }
+    RestoreStayOnTop(lifted);
 }
 
 void TAppForm::TimerCheckerTimer() {

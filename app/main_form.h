@@ -10,6 +10,8 @@
 #include "app/controls.h"
 #include "app/settings_store.h"
 #include "app/version_info.h"
+#include "macro/edit_step_form.h"
+#include "macro/step_list.h"
 #include "platform/platform.h"
 
 namespace orv {
@@ -58,6 +60,7 @@ public:
     TLabel LabelMsec2;
     // --- right side -------------------------------------------------------------------------
     TLabel GroupSteps;
+    StepList ListView1;  // the macro: the list view shows these rows and nothing else
     TButton ButtonClear;
     TButton Button4;  // Load
     TButton Button5;  // Save
@@ -90,7 +93,10 @@ public:
     void SetWindowRef(WindowRef window) { m_window = window; }
     WindowRef Window() const { return m_window; }
     // Set by the view: gives the keyboard focus to a control; answers false when it cannot.
+    // The step list is addressed as the `GroupSteps` control.
     std::function<bool(Control&)> FocusControl;
+    // Set by the view: shows a new step editor without blocking the main window.
+    std::function<void(std::unique_ptr<TFormEditStep>)> ShowStepEditor;
 
     // --- handlers ---------------------------------------------------------------------------
     void Exit1Click();
@@ -114,6 +120,20 @@ public:
     void StayOnTopYapma();
     void Help2Click();
     void TimerParamTimer();
+    // Step list and macro files.
+    void ButtonClearClick();
+    void Delete1Click();
+    void ListView1KeyDown(int virtualKey);
+    void ListView1DblClick();
+    void Edit1Click();
+    bool ListView1DragOver(bool sourceIsList) const { return sourceIsList; }
+    // `target` is the row under the drop point, or StepList::kNone.
+    void ListView1DragDrop(bool sourceIsList, std::size_t target);
+    void Button4Click();
+    void Button5Click();
+    void Button6Click();
+    void DosyaAc(const std::wstring& fileName);
+    void WMDropFiles(const std::vector<std::wstring>& fileNames);
     void TimerCheckerTimer();
     void TimerStatusMouseTimer();
     void PlayIcinHazirla();
@@ -136,6 +156,9 @@ private:
     // Stores the written values: rewrites settings.ini and reports a failure in the error box.
     void SaveSettings();
     void WriteSwitch(const wchar_t* key, bool on);
+    void SetCaptionFromFile(const std::wstring& fileName);
+    void LiftStayOnTop(bool& lifted);
+    void RestoreStayOnTop(bool lifted);
     void ToggleSwitch(TMenuItem& item, const wchar_t* key);
 
     Platform& m_platform;

@@ -52,7 +52,7 @@ void StepList::Append(std::wstring_view x, std::wstring_view y, std::wstring_vie
                       std::wstring_view middle, std::wstring_view wait) {
     m_rows.push_back(Store({x, y, left, right, middle, wait}));
     m_selected.push_back(0);
-    Notify(Change::kRows, m_rows.size() - 1);
+    Notify(Change::kAppended, m_rows.size() - 1);
     ScrollIntoView(m_rows.size() - 1);
 }
 
@@ -108,7 +108,7 @@ void StepList::SetSelected(std::size_t row, bool selected) {
     if (row >= m_selected.size() || (m_selected[row] != 0) == selected) return;
     m_selected[row] = selected ? 1 : 0;
     selected ? ++m_selectedCount : --m_selectedCount;
-    Notify(Change::kState, row);
+    Notify(Change::kSelection, row, row, selected);
 }
 
 void StepList::SetSelectedRange(std::size_t first, std::size_t last, bool selected) {
@@ -121,21 +121,21 @@ void StepList::SetSelectedRange(std::size_t first, std::size_t last, bool select
         selected ? ++m_selectedCount : --m_selectedCount;
         changed = true;
     }
-    if (changed) Notify(Change::kState, first);
+    if (changed) Notify(Change::kSelection, first, last, selected);
 }
 
 void StepList::ClearSelection() {
     if (m_selectedCount == 0) return;
     std::fill(m_selected.begin(), m_selected.end(), 0);
     m_selectedCount = 0;
-    Notify(Change::kState, 0);
+    Notify(Change::kSelectionCleared);
 }
 
 void StepList::SetFocused(std::size_t row) {
     if (row != kNone && row >= m_rows.size()) return;
     if (m_focused == row) return;
     m_focused = row;
-    Notify(Change::kState, row == kNone ? 0 : row);
+    Notify(Change::kFocus, row);
 }
 
 void StepList::DeleteSelected() {

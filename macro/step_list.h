@@ -30,10 +30,18 @@ struct StepRow {
 
 class StepList {
 public:
-    // What changed, for the view: rows from `first` on may differ, or only selection/focus.
+    // What changed, for the view.
     struct Change {
-        enum Kind { kRows, kState } kind;
-        std::size_t first;
+        enum Kind {
+            kAppended,   // one row added at the end (`first`)
+            kRows,       // rows from `first` on may differ; the selection must be read again
+            kSelection,  // rows `first`..`last` are now selected (`selected`) or not
+            kSelectionCleared,
+            kFocus,      // the focus mark moved to `first` (kNone: no row)
+        } kind;
+        std::size_t first = 0;
+        std::size_t last = 0;
+        bool selected = false;
     };
     std::function<void(const Change&)> OnChange;
     // Asks the view to scroll a row fully into view.
@@ -83,8 +91,8 @@ private:
     };
     Span Store(const std::array<std::wstring_view, kCellCount>& cells);
     void CompactIfWasteful();
-    void Notify(Change::Kind kind, std::size_t first) {
-        if (OnChange) OnChange(Change{kind, first});
+    void Notify(Change::Kind kind, std::size_t first = 0, std::size_t last = 0, bool selected = false) {
+        if (OnChange) OnChange(Change{kind, first, last, selected});
     }
 
     std::wstring m_text;  // the character arena

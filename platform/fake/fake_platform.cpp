@@ -290,6 +290,33 @@ int FakePlatform::MessageDialog(const MessageDialogRequest& request) {
     return answer;
 }
 
+namespace {
+std::optional<std::wstring> TakeAnswer(std::vector<std::optional<std::wstring>>& answers) {
+    if (answers.empty()) return std::nullopt;
+    auto answer = answers.front();
+    answers.erase(answers.begin());
+    return answer;
+}
+}  // namespace
+
+std::optional<std::wstring> FakePlatform::OpenFileDialog(WindowRef, const std::wstring& filter,
+                                                         const std::wstring& defaultExt) {
+    log.push_back(L"OpenDialog " + filter + L" " + defaultExt);
+    return TakeAnswer(openAnswers);
+}
+
+std::optional<std::wstring> FakePlatform::SaveFileDialog(WindowRef, const std::wstring& filter,
+                                                         const std::wstring& defaultExt) {
+    log.push_back(L"SaveDialog " + filter + L" " + defaultExt);
+    return TakeAnswer(saveAnswers);
+}
+
+std::optional<std::wstring> FakePlatform::InputQuery(WindowRef, const std::wstring& caption,
+                                                     const std::wstring& prompt, const std::wstring&) {
+    inputPrompts.push_back(caption + L"|" + prompt);
+    return TakeAnswer(inputAnswers);
+}
+
 void FakePlatform::ShowErrorBox(const std::wstring& message) { errorBoxes.push_back(message); }
 
 void FakePlatform::MessageBeep(std::uint32_t type) { log.push_back(L"Beep " + std::to_wstring(type)); }

@@ -42,6 +42,9 @@ public:
     std::set<std::wstring> undeletableFiles;
     std::map<std::wstring, VersionResource> versionResources;  // exe path -> resource
     std::vector<int> dialogAnswers;  // consumed in order by MessageDialog; kResultNo when empty
+    // Answers of the open, save and input dialogs, consumed in order; cancelled when empty.
+    std::vector<std::optional<std::wstring>> openAnswers, saveAnswers, inputAnswers;
+    std::vector<std::wstring> inputPrompts;  // "caption|prompt" of each input box shown
     std::vector<MessageDialogRequest> dialogs;
     std::vector<std::wstring> errorBoxes;
     std::vector<std::wstring> log;  // visible effects, e.g. "ShellExecute ..." "Terminate" "Beep 0"
@@ -87,6 +90,12 @@ public:
     bool ShellExecuteFile(WindowRef owner, const std::wstring& verb, const std::wstring& file,
                       const std::wstring& params, const std::wstring& dir, int show) override;
     int MessageDialog(const MessageDialogRequest& request) override;
+    std::optional<std::wstring> OpenFileDialog(WindowRef owner, const std::wstring& filter,
+                                               const std::wstring& defaultExt) override;
+    std::optional<std::wstring> SaveFileDialog(WindowRef owner, const std::wstring& filter,
+                                               const std::wstring& defaultExt) override;
+    std::optional<std::wstring> InputQuery(WindowRef owner, const std::wstring& caption, const std::wstring& prompt,
+                                           const std::wstring& initial) override;
     void ShowErrorBox(const std::wstring& message) override;
     void MessageBeep(std::uint32_t type) override;
     void ProcessMessages() override;
