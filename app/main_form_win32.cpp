@@ -10,6 +10,7 @@
 #include <cwchar>
 
 #include "app/control_ids.h"
+#include "macro/edit_step_form_win32.h"
 #include "res/resource.h"
 
 namespace orv {
@@ -25,52 +26,6 @@ constexpr int kMinClientWidth = 620;
 constexpr int kMinClientHeight = 360;
 constexpr int kSplitterWidth = 4;
 
-UINT WindowDpi(HWND hwnd) {
-    // Windows 10 1607 and later know the DPI of each window; older systems (and Wine) fall back
-    // to the screen's.
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpiForWindow && hwnd) {
-        const UINT dpi = getDpiForWindow(hwnd);
-        if (dpi) return dpi;
-    }
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSX);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
-void AdjustForDpi(RECT& rect, DWORD style, DWORD exStyle, UINT dpi) {
-    using AdjustFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-    static const auto adjust = reinterpret_cast<AdjustFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
-    if (adjust) {
-        adjust(&rect, style, TRUE, exStyle, dpi);
-    } else {
-        AdjustWindowRectEx(&rect, style, TRUE, exStyle);
-    }
-}
-
-std::wstring WindowText(HWND hwnd) {
-    const int length = GetWindowTextLengthW(hwnd);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(hwnd, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return text;
-}
-
-bool ParseInt64(const std::wstring& text, std::int64_t& value) {
-    if (text.empty() || text.size() > 18) return false;
-    std::int64_t result = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return false;
-        result = result * 10 + (c - L'0');
-    }
-    value = result;
-    return true;
-}
-
 int IconIdOfImage(int imageIndex) {
     switch (imageIndex) {
         case kImageRecord: return IDI_RECORD;
@@ -81,6 +36,12 @@ int IconIdOfImage(int imageIndex) {
 }
 
 }  // namespace
+
+using win32::AdjustForDpi;
+using win32::MirrorCheck;
+using win32::MirrorText;
+using win32::WindowDpi;
+using win32::WindowText;
 
 MainWindow::MainWindow(TAppForm& form, Win32Platform& platform) : m_form(form), m_platform(platform) {}
 
@@ -128,7 +89,7 @@ HWND MainWindow::Create() {
     const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
     m_dpi = WindowDpi(nullptr);
     RECT rect = {0, 0, S(kClientWidth), S(kClientHeight)};
-    AdjustForDpi(rect, style, exStyle, m_dpi);
+    AdjustForDpi(rect, style, exStyle, true, m_dpi);
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     RECT work = {};
@@ -148,7 +109,7 @@ HWND MainWindow::Create() {
     if (dpi != m_dpi) {
         m_dpi = dpi;
         RECT r = {0, 0, S(kClientWidth), S(kClientHeight)};
-        AdjustForDpi(r, style, exStyle, m_dpi);
+        AdjustForDpi(r, style, exStyle, true, m_dpi);
         SetWindowPos(m_hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
     }
     CreateControls();
@@ -249,14 +210,7 @@ void MainWindow::CreateControls() {
 
     const auto addSpin = [&](TSpinEdit& model, int labelId, TLabel& label, int editId, int upDownId) {
         AddControl(WC_STATICW, label.Caption().c_str(), SS_LEFT | SS_CENTERIMAGE, labelId);
-        AddControl(WC_EDITW, L"", ES_NUMBER | ES_AUTOHSCROLL | WS_TABSTOP, editId, WS_EX_CLIENTEDGE);
-        HWND upDown = AddControl(UPDOWN_CLASSW, L"",
-                                 UDS_SETBUDDYINT | UDS_ALIGNRIGHT | UDS_ARROWKEYS | UDS_NOTHOUSANDS, upDownId);
-        SendMessageW(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(Child(editId)), 0);
-        SendMessageW(upDown, UDM_SETRANGE32, static_cast<WPARAM>(model.MinValue()),
-                     static_cast<LPARAM>(model.MaxValue()));
-        SendMessageW(Child(editId), EM_SETLIMITTEXT, 9, 0);
-        m_spins.push_back(SpinField{&model, editId, upDownId});
+        m_spins.emplace_back().Create(m_hwnd, editId, upDownId, model, false);
     };
     addSpin(f.SpinEdit1, kLabelLoop, f.LabelLoop, kSpinEdit1, kSpinEdit1UpDown);
     AddControl(WC_BUTTONW, f.CheckBoxInfinite.Caption().c_str(), BS_AUTOCHECKBOX | WS_TABSTOP, kCheckBoxInfinite);
@@ -427,42 +381,19 @@ void MainWindow::Layout() {
     }
     EndDeferWindowPos(batch);
     // The up-down controls follow their buddies.
-    for (const SpinField& field : m_spins) {
-        SendMessageW(Child(field.upDownId), UDM_SETBUDDY, reinterpret_cast<WPARAM>(Child(field.editId)), 0);
+    for (const win32::SpinView& spin : m_spins) {
+        SendMessageW(spin.UpDown(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(spin.Edit()), 0);
     }
 }
 
 // --- mirroring --------------------------------------------------------------------------------
 
-void MainWindow::MirrorWindowText(Control& model, int id) {
-    HWND hwnd = Child(id);
-    if (WindowText(hwnd) != model.Caption()) SetWindowTextW(hwnd, model.Caption().c_str());
-    EnableWindow(hwnd, model.Enabled());
-    ShowWindow(hwnd, model.Visible() ? SW_SHOWNA : SW_HIDE);
-}
-
 void MainWindow::MirrorButton(TButton& model, int id) {
-    MirrorWindowText(model, id);
+    MirrorText(Child(id), model);
     auto icon = m_icons.find(model.ImageIndex());
     if (icon != m_icons.end()) {
         SendMessageW(Child(id), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon->second));
     }
-}
-
-void MainWindow::MirrorCheck(Control& model, bool checked, int id) {
-    MirrorWindowText(model, id);
-    SendMessageW(Child(id), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
-}
-
-void MainWindow::MirrorSpin(SpinField& field) {
-    field.mirroring = true;
-    const std::wstring text = std::to_wstring(field.model->Value());
-    HWND edit = Child(field.editId);
-    if (WindowText(edit) != text) SetWindowTextW(edit, text.c_str());
-    SendMessageW(Child(field.upDownId), UDM_SETPOS32, 0, static_cast<LPARAM>(field.model->Value()));
-    EnableWindow(edit, field.model->Enabled());
-    EnableWindow(Child(field.upDownId), field.model->Enabled());
-    field.mirroring = false;
 }
 
 void MainWindow::MirrorMenuItem(TMenuItem& item) {
@@ -486,7 +417,7 @@ void MainWindow::BindModels() {
     TAppForm& f = m_form;
     f.OnViewUpdate = [this] { SetWindowTextW(m_hwnd, m_form.Caption().c_str()); };
     const auto bindText = [this](Control& model, int id) {
-        model.OnViewUpdate = [this, &model, id] { MirrorWindowText(model, id); };
+        model.OnViewUpdate = [this, &model, id] { MirrorText(Child(id), model); };
     };
     bindText(f.Label1, kLabel1);
     bindText(f.Label5, kLabel5);
@@ -510,15 +441,26 @@ void MainWindow::BindModels() {
         }
         button->OnViewUpdate();
     }
-    f.RadioButton1.OnViewUpdate = [this] { MirrorCheck(m_form.RadioButton1, m_form.RadioButton1.Checked(), kRadioButton1); };
-    f.RadioButton2.OnViewUpdate = [this] { MirrorCheck(m_form.RadioButton2, m_form.RadioButton2.Checked(), kRadioButton2); };
-    f.CheckBoxInfinite.OnViewUpdate = [this] {
-        MirrorCheck(m_form.CheckBoxInfinite, m_form.CheckBoxInfinite.Checked(), kCheckBoxInfinite);
+    f.RadioButton1.OnViewUpdate = [this] {
+        MirrorCheck(Child(kRadioButton1), m_form.RadioButton1, m_form.RadioButton1.Checked());
     };
-    for (SpinField& field : m_spins) {
-        SpinField* p = &field;
-        field.model->OnViewUpdate = [this, p] { MirrorSpin(*p); };
+    f.RadioButton2.OnViewUpdate = [this] {
+        MirrorCheck(Child(kRadioButton2), m_form.RadioButton2, m_form.RadioButton2.Checked());
+    };
+    f.CheckBoxInfinite.OnViewUpdate = [this] {
+        MirrorCheck(Child(kCheckBoxInfinite), m_form.CheckBoxInfinite, m_form.CheckBoxInfinite.Checked());
+    };
+    for (win32::SpinView& spin : m_spins) {
+        win32::SpinView* p = &spin;
+        spin.Model().OnViewUpdate = [p] { p->Mirror(); };
     }
+    f.ListView1.OnChange = [this](const StepList::Change& change) { OnListChange(change); };
+    f.ListView1.OnScrollIntoView = [this](std::size_t row) {
+        ListView_EnsureVisible(Child(kListView1), static_cast<int>(row), FALSE);
+    };
+    f.ShowStepEditor = [this](std::unique_ptr<TFormEditStep> editor) {
+        StepEditorWindow::Open(std::move(editor), m_hwnd, m_platform);
+    };
     f.StatusBar1.OnViewUpdate = [this] { MirrorStatusBar(); };
     for (auto& [id, item] : m_commands) {
         TMenuItem* menuItem = item;
@@ -527,6 +469,7 @@ void MainWindow::BindModels() {
     f.FocusControl = [this](Control& control) {
         int id = 0;
         if (&control == &m_form.ButtonRecord) id = kButtonRecord;
+        if (&control == &m_form.GroupSteps) id = kListView1;  // the step list
         return id && SetFocus(Child(id)) != nullptr;
     };
 
@@ -544,24 +487,6 @@ void MainWindow::BindModels() {
 
 // --- user actions -----------------------------------------------------------------------------
 
-void MainWindow::SpinEditChanged(SpinField& field, bool final) {
-    std::int64_t value = 0;
-    const bool parsed = ParseInt64(WindowText(Child(field.editId)), value);
-    if (!final) {
-        // While typing, only values inside the range count; the rest is settled when the
-        // field loses the focus, so that typing "1000" never passes through a forced "1".
-        if (parsed && value >= field.model->MinValue() && value <= field.model->MaxValue()) {
-            field.model->SetValue(value);
-        }
-        return;
-    }
-    if (parsed) {
-        field.model->SetValue(value);
-    } else {
-        MirrorSpin(field);
-    }
-}
-
 void MainWindow::OnCommand(int id, int code, HWND control) {
     using namespace ids;
     TAppForm& f = m_form;
@@ -570,11 +495,8 @@ void MainWindow::OnCommand(int id, int code, HWND control) {
         if (it != m_commands.end()) it->second->Click();
         return;
     }
-    for (SpinField& field : m_spins) {
-        if (field.editId != id || field.mirroring) continue;
-        if (code == EN_CHANGE) SpinEditChanged(field, false);
-        if (code == EN_KILLFOCUS) SpinEditChanged(field, true);
-        return;
+    for (win32::SpinView& spin : m_spins) {
+        if (spin.OnCommand(id, code)) return;
     }
     if (code != BN_CLICKED) return;
     switch (id) {
@@ -607,7 +529,153 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
         if (header.idFrom == ids::kButtonPlay) ShowDropDown(ids::kButtonPlay, m_playDropDown);
         return 0;
     }
-    return 0;
+    if (header.idFrom != ids::kListView1) return 0;
+    switch (header.code) {
+        case LVN_GETDISPINFOW: {
+            // The list view owns no texts: every cell is read from the step list when drawn.
+            auto& info = reinterpret_cast<NMLVDISPINFOW&>(const_cast<NMHDR&>(header));
+            const auto row = static_cast<std::size_t>(info.item.iItem);
+            if ((info.item.mask & LVIF_TEXT) && row < m_form.ListView1.Count() && info.item.iSubItem < kCellCount) {
+                const std::wstring_view cell = m_form.ListView1.Cell(row, info.item.iSubItem);
+                const std::size_t n = std::min<std::size_t>(cell.size(), info.item.cchTextMax - 1);
+                std::copy_n(cell.data(), n, info.item.pszText);
+                info.item.pszText[n] = L'\0';
+            }
+            return 0;
+        }
+        case LVN_ITEMCHANGED:
+            OnListItemChanged(reinterpret_cast<const NMLISTVIEW&>(header));
+            return 0;
+        case LVN_ODSTATECHANGED: {
+            const auto& range = reinterpret_cast<const NMLVODSTATECHANGE&>(header);
+            if ((range.uNewState ^ range.uOldState) & LVIS_SELECTED) {
+                m_listFromView = true;
+                m_form.ListView1.SetSelectedRange(static_cast<std::size_t>(range.iFrom),
+                                                  static_cast<std::size_t>(range.iTo),
+                                                  (range.uNewState & LVIS_SELECTED) != 0);
+                m_listFromView = false;
+            }
+            return 0;
+        }
+        case LVN_KEYDOWN:
+            m_form.ListView1KeyDown(reinterpret_cast<const NMLVKEYDOWN&>(header).wVKey);
+            return 0;
+        case NM_DBLCLK:
+            m_form.ListView1DblClick();
+            return 0;
+        case LVN_BEGINDRAG:
+            // A press on a row followed by a move drags the list itself.
+            m_listDragging = true;
+            SetCapture(m_hwnd);
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+void MainWindow::OnListItemChanged(const NMLISTVIEW& item) {
+    if (!(item.uChanged & LVIF_STATE)) return;
+    StepList& list = m_form.ListView1;
+    m_listFromView = true;
+    if ((item.uNewState ^ item.uOldState) & LVIS_SELECTED) {
+        const bool selected = (item.uNewState & LVIS_SELECTED) != 0;
+        if (item.iItem < 0) {
+            if (selected) {
+                list.SetSelectedRange(0, list.Count() ? list.Count() - 1 : 0, true);
+            } else {
+                list.ClearSelection();
+            }
+        } else {
+            list.SetSelected(static_cast<std::size_t>(item.iItem), selected);
+        }
+    }
+    if ((item.uNewState & LVIS_FOCUSED) && !(item.uOldState & LVIS_FOCUSED) && item.iItem >= 0) {
+        list.SetFocused(static_cast<std::size_t>(item.iItem));
+    }
+    m_listFromView = false;
+}
+
+void MainWindow::SelectionFromModel() {
+    HWND view = Child(ids::kListView1);
+    const StepList& list = m_form.ListView1;
+    ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (list.SelectedCount() > 0) {
+        for (std::size_t row = list.FirstSelected(); row < list.Count(); ++row) {
+            if (list.Selected(row)) ListView_SetItemState(view, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+        }
+    }
+    if (list.Focused() != StepList::kNone) {
+        ListView_SetItemState(view, static_cast<int>(list.Focused()), LVIS_FOCUSED, LVIS_FOCUSED);
+    }
+}
+
+void MainWindow::OnListChange(const StepList::Change& change) {
+    if (m_listFromView) return;  // the view shows it already
+    HWND view = Child(ids::kListView1);
+    const StepList& list = m_form.ListView1;
+    m_listFromView = true;  // the view's own notifications echo what we set here
+    switch (change.kind) {
+        case StepList::Change::kAppended:
+            ListView_SetItemCountEx(view, static_cast<int>(list.Count()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+            break;
+        case StepList::Change::kRows:
+            ListView_SetItemCountEx(view, static_cast<int>(list.Count()), LVSICF_NOSCROLL);
+            SelectionFromModel();
+            InvalidateRect(view, nullptr, FALSE);
+            break;
+        case StepList::Change::kSelection:
+            for (std::size_t row = change.first; row <= change.last && row < list.Count(); ++row) {
+                ListView_SetItemState(view, static_cast<int>(row), change.selected ? LVIS_SELECTED : 0,
+                                      LVIS_SELECTED);
+            }
+            break;
+        case StepList::Change::kSelectionCleared:
+            ListView_SetItemState(view, -1, 0, LVIS_SELECTED);
+            break;
+        case StepList::Change::kFocus:
+            if (change.first == StepList::kNone) {
+                ListView_SetItemState(view, -1, 0, LVIS_FOCUSED);
+            } else {
+                ListView_SetItemState(view, static_cast<int>(change.first), LVIS_FOCUSED, LVIS_FOCUSED);
+            }
+            break;
+    }
+    m_listFromView = false;
+}
+
+void MainWindow::EndListDrag(bool drop) {
+    if (!m_listDragging) return;
+    m_listDragging = false;
+    if (GetCapture() == m_hwnd) ReleaseCapture();
+    if (!drop) return;
+    HWND view = Child(ids::kListView1);
+    POINT p = {};
+    GetCursorPos(&p);
+    // Only a drop on the list itself counts; the row under the point is the target.
+    if (WindowFromPoint(p) != view) return;
+    ScreenToClient(view, &p);
+    LVHITTESTINFO hit = {};
+    hit.pt = p;
+    const int row = ListView_HitTest(view, &hit);
+    const bool onRow = row >= 0 && (hit.flags & LVHT_ONITEM);
+    m_form.ListView1DragDrop(m_form.ListView1DragOver(true), onRow ? static_cast<std::size_t>(row) : StepList::kNone);
+}
+
+void MainWindow::OnDropFiles(HDROP drop) {
+    std::vector<std::wstring> names;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        // Ask for each name's length first: long paths must not be cut off and then opened as
+        // another file.
+        const UINT length = DragQueryFileW(drop, i, nullptr, 0);
+        std::wstring name(static_cast<std::size_t>(length) + 1, L'\0');
+        DragQueryFileW(drop, i, name.data(), length + 1);
+        name.resize(length);
+        names.push_back(std::move(name));
+    }
+    DragFinish(drop);
+    m_form.WMDropFiles(names);
 }
 
 void MainWindow::OnDpiChanged(UINT dpi, const RECT& suggested) {
@@ -650,7 +718,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_GETMINMAXINFO: {
             RECT rect = {0, 0, S(kMinClientWidth), S(kMinClientHeight)};
             AdjustForDpi(rect, static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_STYLE)),
-                         static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_EXSTYLE)), m_dpi);
+                         static_cast<DWORD>(GetWindowLongW(m_hwnd, GWL_EXSTYLE)), true, m_dpi);
             auto* info = reinterpret_cast<MINMAXINFO*>(lp);
             info->ptMinTrackSize = {rect.right - rect.left, rect.bottom - rect.top};
             return 0;
@@ -684,8 +752,31 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case WM_DROPFILES:
-            DragFinish(reinterpret_cast<HDROP>(wp));
+            OnDropFiles(reinterpret_cast<HDROP>(wp));
             return 0;
+        case WM_MOUSEMOVE:
+            if (m_listDragging) {
+                POINT p = {};
+                GetCursorPos(&p);
+                SetCursor(LoadCursorW(nullptr, WindowFromPoint(p) == Child(ids::kListView1) ? IDC_ARROW : IDC_NO));
+                return 0;
+            }
+            break;
+        case WM_LBUTTONUP:
+            if (m_listDragging) {
+                EndListDrag(true);
+                return 0;
+            }
+            break;
+        case WM_CAPTURECHANGED:
+            if (m_listDragging && reinterpret_cast<HWND>(lp) != m_hwnd) EndListDrag(false);
+            break;
+        case WM_KEYDOWN:
+            if (m_listDragging && wp == VK_ESCAPE) {
+                EndListDrag(false);
+                return 0;
+            }
+            break;
         case WM_CLOSE:
             // Closing the main window ends the application.
             m_platform.Terminate();

@@ -3,11 +3,14 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
 #include <map>
 #include <vector>
 
 #include "app/main_form.h"
+#include "platform/win32/control_views.h"
 #include "platform/win32/win32_platform.h"
 
 namespace orv {
@@ -26,13 +29,6 @@ public:
     void Destroy();
 
 private:
-    struct SpinField {
-        TSpinEdit* model;
-        int editId;
-        int upDownId;
-        bool mirroring = false;
-    };
-
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK SplitterProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
@@ -46,6 +42,11 @@ private:
     void OnCommand(int id, int code, HWND control);
     LRESULT OnNotify(const NMHDR& header);
     void ShowDropDown(int buttonId, HMENU menu);
+    void OnListChange(const StepList::Change& change);
+    void SelectionFromModel();
+    void OnListItemChanged(const NMLISTVIEW& item);
+    void OnDropFiles(HDROP drop);
+    void EndListDrag(bool drop);
     void OnDpiChanged(UINT dpi, const RECT& suggested);
 
     HWND Child(int id) const { return GetDlgItem(m_hwnd, id); }
@@ -53,13 +54,9 @@ private:
     int S(int value) const { return MulDiv(value, static_cast<int>(m_dpi), 96); }
 
     // Mirroring of one model onto its control.
-    void MirrorWindowText(Control& model, int id);
     void MirrorButton(TButton& model, int id);
-    void MirrorCheck(Control& model, bool checked, int id);
-    void MirrorSpin(SpinField& field);
     void MirrorMenuItem(TMenuItem& item);
     void MirrorStatusBar();
-    void SpinEditChanged(SpinField& field, bool final);
 
     TAppForm& m_form;
     Win32Platform& m_platform;
@@ -77,7 +74,10 @@ private:
     HICON m_hotkeyIcon = nullptr;
     UINT m_dpi = 96;
     int m_leftWidth = 210;  // in 96-DPI units; the splitter moves it
-    std::vector<SpinField> m_spins;
+    std::vector<win32::SpinView> m_spins;
+    bool m_listFromView = false;  // the list view itself reported the selection change
+    bool m_listDragging = false;
+    std::wstring m_cellBuffer;    // text handed to the list view for one cell
     std::map<int, TMenuItem*> m_commands;
 };
 

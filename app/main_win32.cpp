@@ -28,7 +28,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (TranslateAcceleratorW(window.Handle(), window.Accelerators(), &msg)) continue;
-        if (IsDialogMessageW(window.Handle(), &msg)) continue;
+        // Tab, Enter and Esc move between and press the controls of our windows.
+        HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+        if (root && IsDialogMessageW(root, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

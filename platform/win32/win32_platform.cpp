@@ -1,6 +1,7 @@
 // Windows implementation of the platform operations.
 #include "platform/win32/win32_platform.h"
 
+#include <commdlg.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -326,6 +327,148 @@ int Win32Platform::MessageDialog(const MessageDialogRequest& request) {
     if (t_dialogButtons.hook) UnhookWindowsHookEx(t_dialogButtons.hook);
     t_dialogButtons = {};
     return result;
+}
+
+namespace {
+
+std::optional<std::wstring> RunFileDialog(HWND owner, const std::wstring& filter, const std::wstring& defaultExt,
+                                          bool save) {
+    // "Name|*.ext" becomes the double-NUL list the dialog wants.
+    std::wstring filters = filter;
+    for (wchar_t& c : filters) {
+        if (c == L'|') c = L'\0';
+    }
+    filters.append(2, L'\0');
+    std::wstring path(32768, L'\0');
+    OPENFILENAMEW ofn = {sizeof ofn};
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filters.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path.data();
+    ofn.nMaxFile = static_cast<DWORD>(path.size());
+    ofn.lpstrDefExt = defaultExt.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR;
+    if (save) ofn.Flags |= OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    if (!(save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn))) return std::nullopt;
+    path.resize(wcslen(path.c_str()));
+    return path;
+}
+
+// A small input box, built in memory so that it needs no resource: a prompt, an edit field,
+// OK and Cancel. The standard dialog loop keeps timers and other messages flowing.
+struct InputBoxState {
+    const std::wstring* prompt;
+    std::wstring text;
+};
+
+INT_PTR CALLBACK InputBoxProc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* state = reinterpret_cast<InputBoxState*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (msg) {
+        case WM_INITDIALOG: {
+            state = reinterpret_cast<InputBoxState*>(lp);
+            SetWindowLongPtrW(dialog, DWLP_USER, lp);
+            SetDlgItemTextW(dialog, 100, state->prompt->c_str());
+            SetDlgItemTextW(dialog, 101, state->text.c_str());
+            // Centre over the owner, or the screen.
+            RECT box = {}, area = {};
+            GetWindowRect(dialog, &box);
+            HWND owner = GetWindow(dialog, GW_OWNER);
+            if (owner && IsWindowVisible(owner) && !IsIconic(owner)) {
+                GetWindowRect(owner, &area);
+            } else {
+                SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+            }
+            SetWindowPos(dialog, nullptr, area.left + ((area.right - area.left) - (box.right - box.left)) / 2,
+                         area.top + ((area.bottom - area.top) - (box.bottom - box.top)) / 2, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER);
+            return TRUE;
+        }
+        case WM_COMMAND:
+            if (LOWORD(wp) == IDOK) {
+                HWND edit = GetDlgItem(dialog, 101);
+                std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(edit)) + 1, L'\0');
+                GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
+                text.resize(wcslen(text.c_str()));
+                state->text = text;
+                EndDialog(dialog, IDOK);
+                return TRUE;
+            }
+            if (LOWORD(wp) == IDCANCEL) {
+                EndDialog(dialog, IDCANCEL);
+                return TRUE;
+            }
+            break;
+        default:
+            break;
+    }
+    return FALSE;
+}
+
+class DialogTemplate {
+public:
+    void Word(WORD w) { m_words.push_back(w); }
+    void Dword(DWORD d) {
+        Word(LOWORD(d));
+        Word(HIWORD(d));
+    }
+    void Text(const std::wstring& text) {
+        for (wchar_t c : text) Word(static_cast<WORD>(c));
+        Word(0);
+    }
+    void Align() {
+        if (m_words.size() % 2) Word(0);
+    }
+    void Item(DWORD style, short x, short y, short cx, short cy, WORD id, WORD classAtom, const std::wstring& text) {
+        Align();
+        Dword(WS_CHILD | WS_VISIBLE | style);
+        Dword(0);
+        for (short v : {x, y, cx, cy}) Word(static_cast<WORD>(v));
+        Word(id);
+        Word(0xFFFF);
+        Word(classAtom);
+        Text(text);
+        Word(0);
+    }
+    const DLGTEMPLATE* Get() const { return reinterpret_cast<const DLGTEMPLATE*>(m_words.data()); }
+
+private:
+    std::vector<WORD> m_words;
+};
+
+}  // namespace
+
+std::optional<std::wstring> Win32Platform::OpenFileDialog(WindowRef owner, const std::wstring& filter,
+                                                          const std::wstring& defaultExt) {
+    return RunFileDialog(owner ? reinterpret_cast<HWND>(owner) : m_mainWindow, filter, defaultExt, false);
+}
+
+std::optional<std::wstring> Win32Platform::SaveFileDialog(WindowRef owner, const std::wstring& filter,
+                                                          const std::wstring& defaultExt) {
+    return RunFileDialog(owner ? reinterpret_cast<HWND>(owner) : m_mainWindow, filter, defaultExt, true);
+}
+
+std::optional<std::wstring> Win32Platform::InputQuery(WindowRef owner, const std::wstring& caption,
+                                                      const std::wstring& prompt, const std::wstring& initial) {
+    DialogTemplate t;
+    t.Dword(DS_SHELLFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU);
+    t.Dword(0);
+    t.Word(4);  // items
+    for (short v : {0, 0, 220, 64}) t.Word(static_cast<WORD>(v));
+    t.Word(0);  // no menu
+    t.Word(0);  // standard class
+    t.Text(caption);
+    t.Word(8);
+    t.Text(L"MS Shell Dlg");
+    t.Item(SS_LEFT | SS_NOPREFIX, 7, 7, 206, 10, 100, 0x0082, L"");
+    t.Item(WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 7, 20, 206, 13, 101, 0x0081, L"");
+    t.Item(WS_TABSTOP | BS_DEFPUSHBUTTON, 108, 42, 50, 15, IDOK, 0x0080, L"OK");
+    t.Item(WS_TABSTOP | BS_PUSHBUTTON, 163, 42, 50, 15, IDCANCEL, 0x0080, L"Cancel");
+    InputBoxState state{&prompt, initial};
+    HWND parent = owner ? reinterpret_cast<HWND>(owner) : m_mainWindow;
+    const INT_PTR result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), t.Get(), parent, InputBoxProc,
+                                                   reinterpret_cast<LPARAM>(&state));
+    if (result != IDOK) return std::nullopt;
+    return state.text;
 }
 
 void Win32Platform::ShowErrorBox(const std::wstring& message) {
