@@ -26,6 +26,11 @@ constexpr int kMinClientWidth = 620;
 constexpr int kMinClientHeight = 360;
 constexpr int kSplitterWidth = 4;
 
+// Columns of the step list: caption and width at 96 DPI.
+constexpr std::pair<const wchar_t*, int> kColumns[] = {
+    {L"X Position", 60},         {L"Y Position", 60},          {L"Left Mouse Button", 105},
+    {L"Right Mouse Button", 110}, {L"Middle Mouse Button", 115}, {L"Wait (sec)", 65}};
+
 int IconIdOfImage(int imageIndex) {
     switch (imageIndex) {
         case kImageRecord: return IDI_RECORD;
@@ -86,7 +91,8 @@ HWND MainWindow::Create() {
 
     // Files dropped from the shell arrive as WM_DROPFILES.
     const DWORD exStyle = WS_EX_ACCEPTFILES;
-    const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    // No WS_CLIPCHILDREN: the group box does not paint its inside, the window behind it must.
+    const DWORD style = WS_OVERLAPPEDWINDOW;
     m_dpi = WindowDpi(nullptr);
     RECT rect = {0, 0, S(kClientWidth), S(kClientHeight)};
     AdjustForDpi(rect, style, exStyle, true, m_dpi);
@@ -222,15 +228,18 @@ void MainWindow::CreateControls() {
     CreateWindowExW(0, kSplitterClass, L"", WS_CHILD | WS_VISIBLE, 0, 0, 1, 1, m_hwnd,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kSplitter)), GetModuleHandleW(nullptr), nullptr);
 
-    AddControl(WC_BUTTONW, f.GroupSteps.Caption().c_str(), BS_GROUPBOX, kGroupSteps);
+    HWND group = AddControl(WC_BUTTONW, f.GroupSteps.Caption().c_str(), BS_GROUPBOX, kGroupSteps);
     HWND list = AddControl(WC_LISTVIEWW, L"",
                            LVS_REPORT | LVS_SHOWSELALWAYS | LVS_OWNERDATA | WS_TABSTOP | WS_BORDER, kListView1);
-    ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
     AddControl(WC_BUTTONW, f.ButtonClear.Caption().c_str(), BS_PUSHBUTTON | WS_TABSTOP, kButtonClear);
     AddControl(WC_BUTTONW, f.Button4.Caption().c_str(), BS_PUSHBUTTON | WS_TABSTOP, kButton4);
     AddControl(WC_BUTTONW, f.Button5.Caption().c_str(), BS_PUSHBUTTON | WS_TABSTOP, kButton5);
     AddControl(WC_BUTTONW, f.Button6.Caption().c_str(), BS_PUSHBUTTON | WS_TABSTOP, kButton6);
     AddControl(STATUSCLASSNAMEW, L"", SBARS_SIZEGRIP, kStatusBar1);
+    // The group box goes below its contents in the z-order, or the list (which clips its
+    // siblings) could not paint anywhere under it.
+    SetWindowPos(group, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
@@ -268,9 +277,6 @@ void MainWindow::UpdateFonts() {
 
     // Column widths follow the DPI too.
     HWND list = Child(ids::kListView1);
-    static const std::pair<const wchar_t*, int> kColumns[] = {
-        {L"X Position", 60},         {L"Y Position", 60},          {L"Left Mouse Button", 105},
-        {L"Right Mouse Button", 110}, {L"Middle Mouse Button", 115}, {L"Wait (sec)", 65}};
     const int existing = Header_GetItemCount(ListView_GetHeader(list));
     for (int i = 0; i < 6; ++i) {
         LVCOLUMNW column = {};
@@ -282,6 +288,23 @@ void MainWindow::UpdateFonts() {
         } else {
             ListView_InsertColumn(list, i, &column);
         }
+    }
+}
+
+void MainWindow::FitColumns() {
+    // Room the list has beyond the given widths goes to columns whose captions would otherwise
+    // be cut off, in column order.
+    HWND list = Child(ids::kListView1);
+    RECT client = {};
+    GetClientRect(list, &client);
+    int spare = client.right;
+    for (const auto& [caption, width] : kColumns) spare -= S(width);
+    for (int i = 0; i < 6; ++i) {
+        const int given = S(kColumns[i].second);
+        const int wanted = ListView_GetStringWidth(list, kColumns[i].first) + S(14);
+        const int extra = std::clamp(wanted - given, 0, std::max(spare, 0));
+        spare -= extra;
+        ListView_SetColumnWidth(list, i, given + extra);
     }
 }
 
@@ -322,9 +345,8 @@ void MainWindow::Layout() {
     parts[3] = -1;  // the activity text takes the rest of the bar
     SendMessageW(status, SB_SETPARTS, 4, reinterpret_cast<LPARAM>(parts));
 
-    HDWP batch = BeginDeferWindowPos(40);
     const auto place = [&](int id, int x, int y, int w, int h) {
-        batch = DeferWindowPos(batch, Child(id), nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(Child(id), nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
     };
     const int m = S(8);
     const int left = S(m_leftWidth);
@@ -346,20 +368,21 @@ void MainWindow::Layout() {
     y += S(26);
     place(kButtonPlay, m, y, columnWidth, S(32));
     y += S(42);
-    const int labelWidth = S(72);
-    const int editWidth = S(74);
+    // Label, field and what follows must fit 210 pixels: "Infinite" needs about 52 of them.
+    const int labelWidth = S(68);
+    const int editWidth = S(72);
     const int rowHeight = S(22);
-    const int fieldX = m + labelWidth;
-    const int afterField = fieldX + editWidth + S(6);
+    const int fieldX = S(6) + labelWidth;
+    const int afterField = fieldX + editWidth + S(4);
     const struct {
         int label, edit, upDown, after;
     } rows[] = {{kLabelLoop, kSpinEdit1, kSpinEdit1UpDown, kCheckBoxInfinite},
                 {kLabelStepDelay, kSpinEdit2, kSpinEdit2UpDown, kLabelMsec1},
                 {kLabelReplayDelay, kSpinEdit3, kSpinEdit3UpDown, kLabelMsec2}};
     for (const auto& row : rows) {
-        place(row.label, m, y, labelWidth, rowHeight);
+        place(row.label, S(6), y, labelWidth, rowHeight);
         place(row.edit, fieldX, y, editWidth, rowHeight);
-        place(row.after, afterField, y, left - m - afterField, rowHeight);
+        place(row.after, afterField, y, left - S(4) - afterField, rowHeight);
         y += rowHeight + S(8);
     }
 
@@ -371,7 +394,7 @@ void MainWindow::Layout() {
     const int buttonWidth = S(92);
     const int buttonY = bottom - m - buttonHeight;
     place(kGroupSteps, rightX, S(2), rightWidth, buttonY - S(8) - S(2));
-    place(kListView1, rightX + S(8), S(20), rightWidth - S(16), buttonY - S(8) - S(2) - S(20) - S(8));
+    place(kListView1, rightX + S(6), S(20), rightWidth - S(12), buttonY - S(8) - S(2) - S(20) - S(6));
     place(kButtonClear, rightX, buttonY, buttonWidth, buttonHeight);
     int x = rightX + rightWidth;
     for (int id : {kButton6, kButton5, kButton4}) {
@@ -379,7 +402,7 @@ void MainWindow::Layout() {
         place(id, x, buttonY, buttonWidth, buttonHeight);
         x -= S(6);
     }
-    EndDeferWindowPos(batch);
+    FitColumns();
     // The up-down controls follow their buddies.
     for (const win32::SpinView& spin : m_spins) {
         SendMessageW(spin.UpDown(), UDM_SETBUDDY, reinterpret_cast<WPARAM>(spin.Edit()), 0);

@@ -37,6 +37,7 @@ private:
     void CreateMenus();
     void BindModels();
     void Layout();
+    void FitColumns();
     void UpdateFonts();
     void UpdateImages();
     void OnCommand(int id, int code, HWND control);
