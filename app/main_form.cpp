@@ -191,6 +191,11 @@ TAppForm::TAppForm(Platform& platform)
     Button6.OnClick = [this] { Button6Click(); };
     Delete1.OnClick = [this] { Delete1Click(); };
     Edit1.OnClick = [this] { Edit1Click(); };
+    ButtonPlay.OnClick = [this] { ButtonPlayClick(); };
+    MinimizeandPlay1.OnClick = [this] { MinimizeandPlay1Click(); };
+    TimerPlay.OnTimer = [this] { TimerPlayTimer(); };
+    TimerWait.OnTimer = [this] { TimerWaitTimer(); };
+    TimerClose.OnTimer = [this] { TimerCloseTimer(); };
     TimerParam.OnTimer = [this] { TimerParamTimer(); };
     TimerChecker.OnTimer = [this] { TimerCheckerTimer(); };
     TimerStatusMouse.OnTimer = [this] { TimerStatusMouseTimer(); };
@@ -506,6 +511,8 @@ void TAppForm::SetCaptionFromFile(const std::wstring& fileName) {
 }
 
 void TAppForm::ButtonClearClick() {
+    // A run in progress ends first: otherwise the disabled Play button could no longer stop it.
+    if (Playing()) PlayDugmeBasildi();
     ListView1.Clear();
     PlayEngelle();
     SetCaption(m_identity.AppTitle);

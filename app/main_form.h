@@ -136,8 +136,29 @@ public:
     void WMDropFiles(const std::vector<std::wstring>& fileNames);
     void TimerCheckerTimer();
     void TimerStatusMouseTimer();
-    void PlayIcinHazirla();
-    void PlayEngelle();
+    void PlayIcinHazirla();  // prepare for play: enables the playback controls
+    void PlayEngelle();      // block play: disables them
+
+    // --- playback ---------------------------------------------------------------------------
+    void PlayDugmeBasildi();  // the play/stop toggle
+    void ButtonPlayClick();
+    void MinimizeandPlay1Click();
+    void TimerPlayTimer();
+    void TimerWaitTimer();
+    void TimerCloseTimer();
+    void EnUsteGetir();       // restores the application and brings the window to the front
+    void RecordEngelle();     // disables the recording controls
+    void RecordNormaleDon();  // enables them again
+    // Moves the cursor and clicks the buttons a click row marks.
+    void Fare(std::int32_t x, std::int32_t y, std::wstring_view left, std::wstring_view right,
+              std::wstring_view middle);
+    bool Playing() const { return ButtonPlay.Caption() == L"Stop"; }
+    bool Recording() const { return ButtonRecord.Caption() == L"Stop"; }
+
+    std::int64_t PlayStepIndex = 0;  // the next row to perform
+    Point SavedCursorPos;            // where the cursor goes back to
+    bool MinimizedRun = false;       // the run minimized the window and brings it back
+    int CloseCountdown = 0;          // seconds before the automatic close
 
     // --- process-wide values fixed at start ------------------------------------------------
     const AppIdentity& Identity() const { return m_identity; }
@@ -159,6 +180,8 @@ private:
     void SetCaptionFromFile(const std::wstring& fileName);
     void LiftStayOnTop(bool& lifted);
     void RestoreStayOnTop(bool lifted);
+    void PerformRow(std::size_t row);
+    void EndOfPass();
     void ToggleSwitch(TMenuItem& item, const wchar_t* key);
 
     Platform& m_platform;

@@ -40,6 +40,20 @@ struct MessageDialogRequest {
 
 class TTimer;
 
+struct Rect {
+    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const Rect&) const = default;
+};
+
+// One step of synthetic mouse input: a cursor move to (x, y), or one button transition given
+// by its mouse_event flag (MOUSEEVENTF_LEFTDOWN = 0x0002 ... MOUSEEVENTF_MIDDLEUP = 0x0040).
+struct MouseOp {
+    enum Kind { kMove, kButton } kind;
+    std::int32_t x = 0, y = 0;
+    std::uint32_t flag = 0;
+    bool operator==(const MouseOp&) const = default;
+};
+
 // Delivers timer ticks on the user-interface thread. A timer is armed with its interval;
 // the first tick comes one interval later and then every interval, until disarmed.
 class TimerHost {
@@ -112,6 +126,14 @@ public:
     virtual void Terminate() = 0;        // requests normal shutdown of the message loop
     virtual void SetTopmost(WindowRef window, bool topmost) = 0;
     virtual Point CursorPos() = 0;  // (0, 0) when it cannot be read
+    virtual void SetCursorPos(Point p) = 0;
+    // Moves the cursor with SetCursorPos and sends each transition as its own mouse_event.
+    virtual void SendMouse(const std::vector<MouseOp>& ops) = 0;
+    // Confines the cursor to a rectangle, or releases any confinement (nullopt).
+    virtual void ClipCursor(const std::optional<Rect>& rect) = 0;
+    virtual void MinimizeApplication() = 0;
+    virtual void RestoreApplication() = 0;
+    virtual void SetForegroundWindow(WindowRef window) = 0;
 };
 
 }  // namespace orv

@@ -2,6 +2,7 @@
 #include "platform/fake/fake_platform.h"
 
 #include <algorithm>
+#include <stdexcept>
 #include <cwctype>
 
 #include "app/controls.h"
@@ -324,6 +325,27 @@ void FakePlatform::MessageBeep(std::uint32_t type) { log.push_back(L"Beep " + st
 void FakePlatform::ProcessMessages() { log.push_back(L"ProcessMessages"); }
 
 void FakePlatform::Terminate() { log.push_back(L"Terminate"); }
+
+void FakePlatform::SetCursorPos(Point p) {
+    cursor = p;
+    log.push_back(L"SetCursorPos " + std::to_wstring(p.x) + L"," + std::to_wstring(p.y));
+}
+
+void FakePlatform::SendMouse(const std::vector<MouseOp>& ops) {
+    if (failNextMouse) {
+        failNextMouse = false;
+        throw std::runtime_error("input refused");
+    }
+    for (const MouseOp& op : ops) {
+        if (op.kind == MouseOp::kMove) cursor = {op.x, op.y};
+        input.push_back({m_now, op});
+    }
+}
+
+void FakePlatform::ClipCursor(const std::optional<Rect>& rect) {
+    log.push_back(rect ? L"ClipCursor " + std::to_wstring(rect->left) + L"," + std::to_wstring(rect->top)
+                       : std::wstring(L"ClipCursor off"));
+}
 
 void FakePlatform::SetTopmost(WindowRef, bool topmost) {
     log.push_back(topmost ? L"SetTopmost on" : L"SetTopmost off");

@@ -49,6 +49,13 @@ public:
     std::vector<std::wstring> errorBoxes;
     std::vector<std::wstring> log;  // visible effects, e.g. "ShellExecute ..." "Terminate" "Beep 0"
     Point cursor;
+    // Input sent, with the virtual time it was sent at.
+    struct SentInput {
+        std::uint64_t atMs;
+        MouseOp op;
+    };
+    std::vector<SentInput> input;
+    bool failNextMouse = false;  // the next SendMouse throws, as a broken input layer would
 
     // Gives the executable the program's own version resource (QUENZAL / Orvalin / 3.2.0.0).
     void InstallOwnVersionResource();
@@ -102,6 +109,12 @@ public:
     void Terminate() override;
     void SetTopmost(WindowRef window, bool topmost) override;
     Point CursorPos() override { return cursor; }
+    void SetCursorPos(Point p) override;
+    void SendMouse(const std::vector<MouseOp>& ops) override;
+    void ClipCursor(const std::optional<Rect>& rect) override;
+    void MinimizeApplication() override { log.push_back(L"Minimize"); }
+    void RestoreApplication() override { log.push_back(L"Restore"); }
+    void SetForegroundWindow(WindowRef) override { log.push_back(L"SetForeground"); }
 
 private:
     struct Armed {

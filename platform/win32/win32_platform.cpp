@@ -506,3 +506,39 @@ Point Win32Platform::CursorPos() {
 }
 
 }  // namespace orv
+
+namespace orv {
+
+void Win32Platform::SetCursorPos(Point p) { ::SetCursorPos(p.x, p.y); }
+
+void Win32Platform::SendMouse(const std::vector<MouseOp>& ops) {
+    // Each transition is its own event at the cursor's position: no coordinates, no wheel data.
+    for (const MouseOp& op : ops) {
+        if (op.kind == MouseOp::kMove) {
+            ::SetCursorPos(op.x, op.y);
+        } else {
+            mouse_event(op.flag, 0, 0, 0, 0);
+        }
+    }
+}
+
+void Win32Platform::ClipCursor(const std::optional<Rect>& rect) {
+    if (!rect) {
+        ::ClipCursor(nullptr);
+        return;
+    }
+    const RECT r = {rect->left, rect->top, rect->right, rect->bottom};
+    ::ClipCursor(&r);
+}
+
+void Win32Platform::MinimizeApplication() {
+    if (m_mainWindow) ShowWindow(m_mainWindow, SW_MINIMIZE);
+}
+
+void Win32Platform::RestoreApplication() {
+    if (m_mainWindow && IsIconic(m_mainWindow)) ShowWindow(m_mainWindow, SW_RESTORE);
+}
+
+void Win32Platform::SetForegroundWindow(WindowRef window) { ::SetForegroundWindow(reinterpret_cast<HWND>(window)); }
+
+}  // namespace orv

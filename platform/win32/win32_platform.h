@@ -58,6 +58,12 @@ public:
     void Terminate() override;
     void SetTopmost(WindowRef window, bool topmost) override;
     Point CursorPos() override;
+    void SetCursorPos(Point p) override;
+    void SendMouse(const std::vector<MouseOp>& ops) override;
+    void ClipCursor(const std::optional<Rect>& rect) override;
+    void MinimizeApplication() override;
+    void RestoreApplication() override;
+    void SetForegroundWindow(WindowRef window) override;
 
 private:
     static LRESULT CALLBACK TimerWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -1,0 +1,181 @@
+// Playback: the play/stop toggle and the three timers that walk the step list in passes.
+// The Play button's caption is the state: running exactly while it reads "Stop".
+#include <cstdint>
+#include <string>
+
+#include "app/errors.h"
+#include "app/main_form.h"
+#include "app/settings_store.h"
+#include "playback/click_plan.h"
+#include "playback/pause_time.h"
+
+namespace orv {
+namespace {
+
+constexpr wchar_t kStopHint[] = L"STOP: Ctrl + Alt + ";
+
+}  // namespace
+
+void TAppForm::ButtonPlayClick() {
+    MinimizedRun = false;
+    PlayDugmeBasildi();
+}
+
+void TAppForm::MinimizeandPlay1Click() {
+    MinimizedRun = true;
+    PlayDugmeBasildi();
+}
+
+void TAppForm::PlayDugmeBasildi() {
+    if (Recording()) return;
+    if (!Playing()) {
+        RecordEngelle();
+        SavedCursorPos = m_platform.CursorPos();
+        ButtonPlay.SetImageIndex(kImageStop);
+        ButtonPlay.SetCaption(L"Stop");
+        PlayStepIndex = 0;
+        TimerPlay.SetEnabled(true);
+        StatusBar1.SetPanelText(2, kStopHint + PlayHotkeyLetter());
+        StatusBar1.SetPanelText(3, L"Playing...");
+        if (MinimizedRun) m_platform.MinimizeApplication();
+        return;
+    }
+    // Stopped by the user: no cursor restore, the Loop field stays, no closing countdown.
+    RecordNormaleDon();
+    TimerWait.SetEnabled(false);
+    TimerPlay.SetEnabled(false);
+    ButtonPlay.SetImageIndex(kImagePlay);
+    ButtonPlay.SetCaption(L"Play");
+    StatusBar1.SetPanelText(2, L"");
+    StatusBar1.SetPanelText(3, L"");
+    if (MinimizedRun) EnUsteGetir();
+}
+
+void TAppForm::TimerPlayTimer() {
+    // Rows added or removed meanwhile count from this tick on.
+    const auto count = static_cast<std::int64_t>(ListView1.Count());
+    if (PlayStepIndex < count) {
+        const auto row = static_cast<std::size_t>(PlayStepIndex);
+        PerformRow(row);
+        PlayStepIndex = PlayStepIndex + 1;
+    } else {
+        EndOfPass();
+    }
+}
+
+void TAppForm::PerformRow(std::size_t row) {
+    ListView1.ScrollIntoView(row);
+    ListView1.ClearSelection();
+    ListView1.SetSelected(row, true);
+    ListView1.SetFocused(row);
+
+    if (row == 0 && RestoreMousePositionAfterEachLoop1.Checked()) SavedCursorPos = m_platform.CursorPos();
+    try {
+        const std::wstring_view wait = ListView1.Cell(row, kCellWait);
+        if (!wait.empty()) {
+            if (const auto ms = PauseMilliseconds(wait)) {
+                TimerPlay.SetEnabled(false);
+                TimerWait.SetInterval(*ms);
+                TimerWait.SetEnabled(true);
+            }
+            return;
+        }
+        StatusBar1.SetPanelText(3, L"Playing...");
+        if (RestoreMousePositionAfterEachStep1.Checked()) SavedCursorPos = m_platform.CursorPos();
+        std::int32_t x = 0;
+        std::int32_t y = 0;
+        if (!TryParseIniInteger(ListView1.Cell(row, kCellX), x) || !TryParseIniInteger(ListView1.Cell(row, kCellY), y)) {
+            throw Exception(L"Not a position.");
+        }
+        const std::wstring left(ListView1.Cell(row, kCellLeft));
+        const std::wstring right(ListView1.Cell(row, kCellRight));
+        const std::wstring middle(ListView1.Cell(row, kCellMiddle));
+        if (LockMouse1.Checked()) {
+            m_platform.ClipCursor(Rect{x, y, x, y});
+            try {
+                Fare(x, y, left, right, middle);
+            } catch (...) {
+                m_platform.ClipCursor(std::nullopt);  // the user gets the mouse back in any case
+                throw;
+            }
+            m_platform.ClipCursor(std::nullopt);
+        } else {
+            Fare(x, y, left, right, middle);
+        }
+        if (RestoreMousePositionAfterEachStep1.Checked()) m_platform.SetCursorPos(SavedCursorPos);
+    } catch (...) {
+        // A row that cannot be played beeps; the run goes on with the next row.
+        m_platform.MessageBeep(0);
+    }
+}
+
+void TAppForm::EndOfPass() {
+    StatusBar1.SetPanelText(3, L"");
+    if (RestoreMousePositionAfterEachLoop1.Checked()) m_platform.SetCursorPos(SavedCursorPos);
+    // The fields are read now: changes made during the pass count.
+    if (CheckBoxInfinite.Checked()) {
+        PlayStepIndex = 0;
+    } else if (SpinEdit1.Value() - 1 > 0) {
+        SpinEdit1.SetValue(SpinEdit1.Value() - 1);  // counts down on screen and in the settings
+        PlayStepIndex = 0;
+    } else {
+        RecordNormaleDon();
+        TimerPlay.SetEnabled(false);
+        ButtonPlay.SetImageIndex(kImagePlay);
+        ButtonPlay.SetCaption(L"Play");
+        StatusBar1.SetPanelText(2, L"");
+        if (MinimizedRun) EnUsteGetir();
+        if (RestoreMousePositionAfterCompletion1.Checked()) m_platform.SetCursorPos(SavedCursorPos);
+        if (AutomaticallyClose1.Checked()) {
+            CloseCountdown = 3;
+            TimerCloseTimer();
+            TimerClose.SetEnabled(true);
+        }
+    }
+    if (TimerPlay.Enabled() && PlayStepIndex == 0 && SpinEdit3.Value() > 0) {
+        TimerPlay.SetEnabled(false);
+        TimerWait.SetInterval(static_cast<std::uint32_t>(SpinEdit3.Value()));
+        TimerWait.SetEnabled(true);
+        StatusBar1.SetPanelText(3, L"Waiting for Replay...");
+    }
+}
+
+void TAppForm::TimerWaitTimer() {
+    TimerWait.SetEnabled(false);
+    TimerPlay.SetEnabled(true);  // the next row follows one full Step Delay later
+}
+
+void TAppForm::TimerCloseTimer() {
+    if (CloseCountdown == 0) {
+        m_platform.Terminate();
+        return;
+    }
+    StatusBar1.SetPanelText(3, L"Automatically Closing... (" + std::to_wstring(CloseCountdown) + L")");
+    --CloseCountdown;
+}
+
+void TAppForm::Fare(std::int32_t x, std::int32_t y, std::wstring_view left, std::wstring_view right,
+                    std::wstring_view middle) {
+    m_platform.SendMouse(PlanClick(x, y, left, right, middle));
+}
+
+void TAppForm::EnUsteGetir() {
+    m_platform.RestoreApplication();
+    m_platform.SetTopmost(m_window, true);
+    m_platform.SetForegroundWindow(m_window);
+    m_platform.SetTopmost(m_window, false);
+}
+
+void TAppForm::RecordEngelle() {
+    for (Control* c : std::initializer_list<Control*>{&ButtonRecord, &RadioButton1, &RadioButton2, &Label1}) {
+        c->SetEnabled(false);
+    }
+}
+
+void TAppForm::RecordNormaleDon() {
+    for (Control* c : std::initializer_list<Control*>{&ButtonRecord, &RadioButton1, &RadioButton2, &Label1}) {
+        c->SetEnabled(true);
+    }
+}
+
+}  // namespace orv

@@ -1,0 +1,253 @@
+// Playback on a virtual clock: when rows are performed, what input they send, passes, pauses,
+// cursor restore and lock, stopping and the automatic close.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/main_form.h"
+#include "platform/fake/fake_platform.h"
+#include "playback/click_plan.h"
+#include "playback/pause_time.h"
+
+namespace orv {
+namespace {
+
+StepRow Pause(const std::wstring& seconds) { return StepRow{{L"-", L"-", L"-", L"-", L"-", seconds}}; }
+
+class PlaybackTest : public ::testing::Test {
+protected:
+    PlaybackTest() {
+        os.InstallOwnVersionResource();
+        form = std::make_unique<TAppForm>(os);
+        form->FormCreate();
+        os.Advance(2000);  // past the start-up timers
+        os.log.clear();
+        start = os.NowMs();
+    }
+    void Load(const std::vector<StepRow>& rows) {
+        for (const StepRow& row : rows) form->ListView1.Append(row);
+        form->PlayIcinHazirla();
+    }
+    // Times (from Play) at which the cursor was moved to a row's point.
+    std::vector<std::uint64_t> MoveTimes() const {
+        std::vector<std::uint64_t> times;
+        for (const auto& sent : os.input) {
+            if (sent.op.kind == MouseOp::kMove) times.push_back(sent.atMs - start);
+        }
+        return times;
+    }
+    long Count(const std::wstring& entry) const { return std::count(os.log.begin(), os.log.end(), entry); }
+
+    FakePlatform os;
+    std::unique_ptr<TAppForm> form;
+    std::uint64_t start = 0;
+};
+
+TEST(ClickPlan, MovesFirstThenClicksEachButtonInTurn) {
+    using Ops = std::vector<MouseOp>;
+    const MouseOp move{MouseOp::kMove, -1280, 20, 0};
+    const auto b = [](std::uint32_t flag) { return MouseOp{MouseOp::kButton, 0, 0, flag}; };
+    struct Case {
+        const wchar_t *left, *right, *middle;
+        Ops ops;
+    };
+    const Case cases[] = {
+        {L"", L"", L"", {move}},
+        {L"X", L"", L"", {move, b(kLeftDown), b(kLeftUp)}},
+        {L"XX", L"X", L"", {move, b(kLeftDown), b(kLeftUp), b(kLeftDown), b(kLeftUp), b(kRightDown), b(kRightUp)}},
+        {L"x", L"X ", L"XXX", {move}},
+        {L"-", L"", L"X", {move, b(kMiddleDown), b(kMiddleUp)}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PlanClick(-1280, 20, c.left, c.right, c.middle), c.ops);
+    }
+    EXPECT_EQ(PlanClick(0, 0, L"XX", L"XX", L"XX").size(), 13u);
+}
+
+TEST(PauseTime, ReadsSecondsWithPointOrCommaAndNeverStalls) {
+    const std::pair<const wchar_t*, std::optional<std::uint32_t>> cases[] = {
+        {L"1.5", 1500u},       {L"1,5", 1500u},     {L"2", 2000u},     {L"0.0025", 2u},  // half to even
+        {L"0.0035", 4u},       {L"0.0001", 1u},     // rounds to 0: waits 1 ms instead
+        {L"1e10", kMaxTimerInterval},               // beyond the timer range: held
+        {L"0", std::nullopt},  {L"-3", std::nullopt}, {L"abc", std::nullopt}, {L"", std::nullopt},
+    };
+    for (const auto& [text, ms] : cases) {
+        EXPECT_EQ(PauseMilliseconds(text), ms) << std::wstring(text).size();
+    }
+}
+
+TEST_F(PlaybackTest, RowsFollowTheStepDelayPausesAndPasses) {
+    form->SpinEdit2.SetValue(100);
+    form->SpinEdit3.SetValue(500);
+    form->SpinEdit1.SetValue(2);
+    Load({StepRow::Click(L"1", L"1", L"X"), StepRow::Click(L"2", L"2"), Pause(L"1,5"), StepRow::Click(L"3", L"3")});
+    form->ButtonPlay.Click();
+    EXPECT_EQ(form->ButtonPlay.Caption(), L"Stop");
+    EXPECT_EQ(form->StatusBar1.PanelText(2), L"STOP: Ctrl + Alt + P");
+    EXPECT_EQ(form->StatusBar1.PanelText(3), L"Playing...");
+    EXPECT_FALSE(form->ButtonRecord.Enabled());
+    EXPECT_FALSE(form->Label1.Enabled());
+
+    os.Advance(2000);  // first pass ends at 2000
+    EXPECT_EQ(form->SpinEdit1.Value(), 1);
+    EXPECT_EQ(form->StatusBar1.PanelText(3), L"Waiting for Replay...");
+    os.Advance(3000);
+    // Pause of 1.5 s at 300 -> next row at 300 + 1500 + 100; end of pass 100 later; the next
+    // pass 500 + 100 after that.
+    EXPECT_EQ(MoveTimes(), (std::vector<std::uint64_t>{100, 200, 1900, 2600, 2700, 4400}));
+    EXPECT_EQ(form->ButtonPlay.Caption(), L"Play");
+    EXPECT_TRUE(form->ButtonRecord.Enabled());
+    EXPECT_EQ(form->StatusBar1.PanelText(2), L"");
+    EXPECT_NE(os.FileBytes(L"C:\\Program Files\\Orvalin\\settings.ini").find("Loop=1\r\n"), std::string::npos);
+    EXPECT_TRUE(form->ListView1.Selected(3));
+    EXPECT_EQ(form->ListView1.SelectedCount(), 1u);
+}
+
+TEST_F(PlaybackTest, ABrokenRowBeepsAndTheNextOneStillPlays) {
+    Load({StepRow::Click(L"-", L"5", L"X"), StepRow::Click(L"7", L"8", L"X")});
+    form->LockMouse1.SetChecked(true);
+    os.failNextMouse = false;
+    form->ButtonPlay.Click();
+    os.Advance(100);
+    EXPECT_EQ(Count(L"Beep 0"), 1);
+    EXPECT_TRUE(os.input.empty());
+    os.failNextMouse = true;  // the second row's input fails: the lock is released anyway
+    os.Advance(100);
+    EXPECT_EQ(Count(L"Beep 0"), 2);
+    EXPECT_EQ(os.log.back(), L"Beep 0");
+    EXPECT_EQ(Count(L"ClipCursor 7,8"), 1);
+    EXPECT_EQ(Count(L"ClipCursor off"), 1);
+}
+
+TEST_F(PlaybackTest, PauseRowsWaitWithoutClickingWhateverElseTheyHold) {
+    Load({StepRow{{L"5", L"5", L"X", L"", L"", L"2"}}, Pause(L"abc"), StepRow::Click(L"1", L"1")});
+    form->ButtonPlay.Click();
+    os.Advance(2300);
+    // Row 0 at 100 pauses 2 s; "abc" at 2200 takes its tick without a pause; row 2 at 2300.
+    EXPECT_EQ(MoveTimes(), (std::vector<std::uint64_t>{2300}));
+    EXPECT_EQ(Count(L"Beep 0"), 0);
+}
+
+TEST_F(PlaybackTest, StoppingDuringAPauseStopsAtOnceAndTheNextRunStartsAtTheTop) {
+    Load({StepRow::Click(L"1", L"1"), Pause(L"5"), StepRow::Click(L"2", L"2")});
+    form->ButtonPlay.Click();
+    os.Advance(1000);
+    form->ButtonPlay.Click();
+    EXPECT_EQ(form->ButtonPlay.Caption(), L"Play");
+    EXPECT_FALSE(form->TimerWait.Enabled());
+    EXPECT_FALSE(form->TimerPlay.Enabled());
+    os.Advance(10000);
+    form->ButtonPlay.Click();
+    os.Advance(100);
+    EXPECT_EQ(MoveTimes(), (std::vector<std::uint64_t>{100, 11100}));
+}
+
+TEST_F(PlaybackTest, RestoreModesPutTheCursorBack) {
+    struct Case {
+        TMenuItem TAppForm::*item;
+        bool stopByUser;
+        std::vector<std::wstring> restores;
+    };
+    const Case cases[] = {
+        {&TAppForm::RestoreMousePositionAfterEachStep1, false, {L"SetCursorPos 50,60", L"SetCursorPos 50,60"}},
+        // Each pass saves the position at its first tick, before that row moves the cursor.
+        {&TAppForm::RestoreMousePositionAfterEachLoop1, false, {L"SetCursorPos 50,60", L"SetCursorPos 50,60"}},
+        {&TAppForm::RestoreMousePositionAfterCompletion1, false, {L"SetCursorPos 50,60"}},
+        {&TAppForm::RestoreMousePositionAfterCompletion1, true, {}},
+        {&TAppForm::RestoreMousePositionNone1, false, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.restores.size());
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        form = std::make_unique<TAppForm>(os);
+        form->FormCreate();
+        start = os.NowMs();
+        (form.get()->*c.item).Click();
+        form->SpinEdit1.SetValue(2);
+        form->SpinEdit3.SetValue(0);
+        Load({StepRow::Click(L"1", L"1"), StepRow::Click(L"2", L"2")});
+        os.cursor = {50, 60};
+        os.log.clear();
+        form->ButtonPlay.Click();
+        os.Advance(c.stopByUser ? 250 : 700);
+        if (c.stopByUser) form->ButtonPlay.Click();
+        std::vector<std::wstring> restores;
+        for (const auto& entry : os.log) {
+            if (entry.rfind(L"SetCursorPos", 0) == 0) restores.push_back(entry);
+        }
+        if (c.item == &TAppForm::RestoreMousePositionAfterEachStep1) {
+            EXPECT_EQ(restores.size(), 4u);  // after every click row of both passes
+            EXPECT_EQ(restores[0], L"SetCursorPos 50,60");
+        } else {
+            EXPECT_EQ(restores, c.restores);
+        }
+    }
+}
+
+TEST_F(PlaybackTest, InfiniteRunsUntilStoppedAndLeavesTheLoopFieldAlone) {
+    form->SpinEdit1.SetValue(3);
+    form->CheckBoxInfinite.SetChecked(true);
+    form->SpinEdit3.SetValue(0);
+    Load({StepRow::Click(L"1", L"1")});
+    form->ButtonPlay.Click();
+    os.Advance(2000);
+    EXPECT_EQ(MoveTimes().size(), 10u);  // a row and an end of pass per pass
+    EXPECT_EQ(form->SpinEdit1.Value(), 3);
+    EXPECT_EQ(form->ButtonPlay.Caption(), L"Stop");
+}
+
+TEST_F(PlaybackTest, AutomaticCloseCountsDownAfterAFinishedRun) {
+    form->AutomaticallyClose1.Click();
+    Load({StepRow::Click(L"1", L"1")});
+    form->ButtonPlay.Click();
+    os.Advance(200);
+    EXPECT_EQ(form->StatusBar1.PanelText(3), L"Automatically Closing... (3)");
+    os.Advance(1000);
+    EXPECT_EQ(form->StatusBar1.PanelText(3), L"Automatically Closing... (2)");
+    os.Advance(1000);
+    EXPECT_EQ(form->StatusBar1.PanelText(3), L"Automatically Closing... (1)");
+    EXPECT_EQ(Count(L"Terminate"), 0);
+    os.Advance(1000);
+    EXPECT_EQ(Count(L"Terminate"), 1);
+}
+
+TEST_F(PlaybackTest, MinimizeAndPlayBringsTheWindowBackWhenTheRunEnds) {
+    Load({StepRow::Click(L"1", L"1")});
+    form->LockMouse1.Click();  // off, to keep the log to the window
+    form->MinimizeandPlay1.Click();
+    EXPECT_EQ(Count(L"Minimize"), 1);
+    os.Advance(200);
+    EXPECT_EQ(os.log, (std::vector<std::wstring>{L"Minimize", L"Restore", L"SetTopmost on", L"SetForeground",
+                                                 L"SetTopmost off"}));
+    // Stopped with the Play button instead: the window stays where it is.
+    os.log.clear();
+    form->MinimizeandPlay1.Click();
+    form->ButtonPlay.Click();
+    EXPECT_EQ(os.log, (std::vector<std::wstring>{L"Minimize"}));
+}
+
+TEST_F(PlaybackTest, ClearingDuringARunStopsItFirst) {
+    Load({StepRow::Click(L"1", L"1")});
+    form->CheckBoxInfinite.SetChecked(true);
+    form->ButtonPlay.Click();
+    form->ButtonClear.Click();
+    EXPECT_EQ(form->ButtonPlay.Caption(), L"Play");
+    EXPECT_FALSE(form->TimerPlay.Enabled());
+    EXPECT_FALSE(form->ButtonPlay.Enabled());
+    EXPECT_TRUE(form->ButtonRecord.Enabled());
+}
+
+TEST_F(PlaybackTest, AnEmptyListPlaysPassesOfEndTicksOnly) {
+    form->SpinEdit1.SetValue(3);
+    form->SpinEdit3.SetValue(0);
+    form->PlayIcinHazirla();
+    form->ButtonPlay.Click();
+    os.Advance(299);
+    EXPECT_EQ(form->ButtonPlay.Caption(), L"Stop");
+    os.Advance(1);
+    EXPECT_EQ(form->ButtonPlay.Caption(), L"Play");
+}
+
+}  // namespace
+}  // namespace orv
