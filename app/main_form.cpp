@@ -89,6 +89,7 @@ TAppForm::TAppForm(Platform& platform)
       TimerWait(platform, 1000, false),
       TimerClose(platform, 1000, false),
       TimerHotKeyLock(platform, 250, false),
+      m_hotkeyRetry(platform, 250, false),
       m_platform(platform) {
     Label1.SetCaption(L"Hotkey: Ctrl + Alt + R");
     Button3.SetHint(L"Change Hotkey...");
@@ -191,6 +192,12 @@ TAppForm::TAppForm(Platform& platform)
     Button6.OnClick = [this] { Button6Click(); };
     Delete1.OnClick = [this] { Delete1Click(); };
     Edit1.OnClick = [this] { Edit1Click(); };
+    ButtonRecord.OnClick = [this] { ButtonRecordClick(); };
+    MinimizeandRecord1.OnClick = [this] { MinimizeandRecord1Click(); };
+    TimerRecord.OnTimer = [this] { TimerRecordTimer(); };
+    TimerMouseHook.OnTimer = [this] { TimerMouseHookTimer(); };
+    TimerHotKeyLock.OnTimer = [this] { TimerHotKeyLockTimer(); };
+    m_hotkeyRetry.OnTimer = [this] { TimerHotkeyRetryTimer(); };
     ButtonPlay.OnClick = [this] { ButtonPlayClick(); };
     MinimizeandPlay1.OnClick = [this] { MinimizeandPlay1Click(); };
     TimerPlay.OnTimer = [this] { TimerPlayTimer(); };
@@ -241,8 +248,8 @@ void TAppForm::FormCreate() {
     OpenSettings();
     ApplyStoredSettings();
 
-    // The interface language and the stored hotkey letters are read here once those parts
-    // exist; until then English and the letters R and P.
+    // The interface language is read here once there are translations; until then English.
+    KayitliHotKeyOku();
     Label1.SetCaption(kHotkeyPrefix + m_recordHotkeyLetter);
     Label5.SetCaption(kHotkeyPrefix + m_playHotkeyLetter);
 
@@ -338,8 +345,11 @@ void TAppForm::FormShow() {
 }
 
 void TAppForm::FormDestroy() {
-    // Hotkeys are unregistered and the mouse hook is removed here once they exist. Settings
-    // need no flush: every change was written when it was made.
+    // Settings need no flush: every change was written when it was made.
+    m_platform.UnregisterHotKey(m_window, hotkeyR1);
+    m_platform.UnregisterHotKey(m_window, hotkeyP1);
+    m_platform.RemoveMouseHook(MouseHookHandle);
+    MouseHookHandle = 0;
 }
 
 void TAppForm::Exit1Click() { m_platform.Terminate(); }

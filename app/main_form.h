@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "app/controls.h"
@@ -155,6 +156,28 @@ public:
     bool Playing() const { return ButtonPlay.Caption() == L"Stop"; }
     bool Recording() const { return ButtonRecord.Caption() == L"Stop"; }
 
+    // --- recording --------------------------------------------------------------------------
+    void RecordDugmeBasildi();  // the record/stop toggle
+    void ButtonRecordClick();
+    void MinimizeandRecord1Click();
+    void TimerRecordTimer();
+    void TimerMouseHookTimer();
+    void MouseHookProc(int code, std::uint32_t message, Point point);
+    // Appends a captured row; `neYapalim` ("what to do") is 0 none, 1 left, 2 right, 3 middle.
+    void ListeyeEkle(std::int64_t x, std::int64_t y, std::int64_t neYapalim);
+    bool EventCaptureOn = false;
+    std::uintptr_t MouseHookHandle = 0;
+
+    // --- hotkeys ----------------------------------------------------------------------------
+    void KayitliHotKeyOku();  // reads the saved hotkey letters
+    void CreateWindowHandle();   // registers the hotkeys once the native window exists
+    void DestroyWindowHandle();  // unregisters them before it goes away
+    void WMHotKey(std::uint32_t id);
+    void TimerHotKeyLockTimer();
+    std::uint32_t hotkeyR1 = 0;
+    std::uint32_t hotkeyP1 = 0;
+    bool HotkeyLocked = false;
+
     std::int64_t PlayStepIndex = 0;  // the next row to perform
     Point SavedCursorPos;            // where the cursor goes back to
     bool MinimizedRun = false;       // the run minimized the window and brings it back
@@ -181,6 +204,11 @@ private:
     void LiftStayOnTop(bool& lifted);
     void RestoreStayOnTop(bool lifted);
     void PerformRow(std::size_t row);
+    void RegisterHotkeys();
+    void TimerHotkeyRetryTimer();
+    TTimer m_hotkeyRetry;        // retries a registration a closing instance still holds
+    int m_hotkeyRetriesLeft = 0;
+    std::set<std::uint32_t> m_registered;
     void EndOfPass();
     void ToggleSwitch(TMenuItem& item, const wchar_t* key);
 

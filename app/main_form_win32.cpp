@@ -777,6 +777,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DROPFILES:
             OnDropFiles(reinterpret_cast<HDROP>(wp));
             return 0;
+        case WM_HOTKEY:
+            m_form.WMHotKey(static_cast<std::uint32_t>(wp));
+            return 0;
         case WM_MOUSEMOVE:
             if (m_listDragging) {
                 POINT p = {};

@@ -21,6 +21,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     MainWindow window(form, platform);
     if (!window.Create()) return 1;
     Guarded(platform, [&] { form.FormCreate(); });
+    // The native window exists already; this is where its hotkeys are registered.
+    Guarded(platform, [&] { form.CreateWindowHandle(); });
     ShowWindow(window.Handle(), showCommand);
     UpdateWindow(window.Handle());
     Guarded(platform, [&] { form.FormShow(); });
@@ -36,6 +38,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     }
 
     Guarded(platform, [&] { form.FormDestroy(); });
+    Guarded(platform, [&] { form.DestroyWindowHandle(); });
     window.Destroy();
     return static_cast<int>(msg.wParam);
 }

@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "app/errors.h"
+#include "app/text_decode.h"
 #include "app/utf.h"
 
 namespace orv {
@@ -169,6 +170,21 @@ SettingsIni::SettingsIni(Platform& platform, std::wstring fileName)
 
 SettingsIni SettingsIni::Empty(Platform& platform, std::wstring fileName) {
     return SettingsIni(platform, std::move(fileName), false);
+}
+
+SettingsIni SettingsIni::ReadAnyEncoding(Platform& platform, std::wstring fileName) {
+    SettingsIni ini(platform, std::move(fileName), false);
+    std::uint32_t error = 0;
+    const std::optional<std::string> bytes = platform.ReadWholeFile(ini.m_fileName, error);
+    if (!bytes) return ini;
+    std::string_view content = *bytes;
+    if (content.starts_with(kUtf8Bom)) content.remove_prefix(kUtf8Bom.size());
+    if (const std::optional<std::wstring> text = Utf8ToWide(content)) {
+        ini.m_doc = ParseIni(*text);
+    } else {
+        ini.m_doc = ParseIni(DecodeTextBytes(platform, *bytes));
+    }
+    return ini;
 }
 
 SettingsIni::SettingsIni(Platform& platform, std::wstring fileName, bool read)

@@ -56,6 +56,10 @@ public:
     SettingsIni(Platform& platform, std::wstring fileName);
     // An empty store on `fileName` that does not look at the file at all.
     static SettingsIni Empty(Platform& platform, std::wstring fileName);
+    // A read-only look at a settings file in any encoding: UTF-8 when it is valid UTF-8,
+    // otherwise by its byte-order mark or the ANSI code page. A file that cannot be read at
+    // all gives an empty store. Never writes and never raises.
+    static SettingsIni ReadAnyEncoding(Platform& platform, std::wstring fileName);
 
     std::wstring ReadString(std::wstring_view section, std::wstring_view ident,
                             const std::wstring& defaultValue) const;

@@ -9,7 +9,8 @@ std::wstring_view StepList::Cell(std::size_t row, int cell) const {
     const Span& span = m_rows[row];
     std::uint64_t offset = span.offset;
     for (int i = 0; i < cell; ++i) offset += span.length[static_cast<std::size_t>(i)];
-    return std::wstring_view(m_text).substr(static_cast<std::size_t>(offset), span.length[static_cast<std::size_t>(cell)]);
+    // Every span lies inside the arena, so no bounds check is needed here.
+    return std::wstring_view(m_text.data() + offset, span.length[static_cast<std::size_t>(cell)]);
 }
 
 StepRow StepList::Row(std::size_t row) const {
@@ -20,11 +21,26 @@ StepRow StepList::Row(std::size_t row) const {
 
 StepList::Span StepList::Store(const std::array<std::wstring_view, kCellCount>& cells) {
     Span span{m_text.size(), {}};
+    std::size_t total = 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {
-        m_text.append(cells[i]);
         span.length[i] = static_cast<std::uint32_t>(cells[i].size());
-        m_liveChars += cells[i].size();
+        total += cells[i].size();
     }
+    // At most one reallocation per row, doubling as the string itself would. The cells are
+    // copied into the new arena before the old one goes, so they may even be views of it.
+    // Most recorded rows have three or four empty cells, which need no copy at all.
+    if (m_text.capacity() - m_text.size() < total) {
+        std::wstring grown;
+        grown.reserve(std::max(m_text.size() + total, 2 * m_text.capacity()));
+        grown.append(m_text);
+        for (const std::wstring_view cell : cells) grown.append(cell);
+        m_text.swap(grown);
+    } else {
+        for (const std::wstring_view cell : cells) {
+            if (!cell.empty()) m_text.append(cell);
+        }
+    }
+    m_liveChars += total;
     return span;
 }
 

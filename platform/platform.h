@@ -134,6 +134,24 @@ public:
     virtual void MinimizeApplication() = 0;
     virtual void RestoreApplication() = 0;
     virtual void SetForegroundWindow(WindowRef window) = 0;
+
+    // --- recording --------------------------------------------------------------------------
+    // Whether a mouse button (VK_LBUTTON 1, VK_RBUTTON 2, VK_MBUTTON 4) is down right now,
+    // wherever on the desktop it was pressed.
+    virtual bool MouseButtonDown(int virtualKey) = 0;
+    // A low-level mouse hook (WH_MOUSE_LL) on the calling thread's message loop. For every
+    // mouse event the next hook is called first; then `proc` gets the code, the message and the
+    // event's point. Answers the hook handle (0 when it could not be installed).
+    using MouseHookProc = std::function<void(int code, std::uint32_t message, Point point)>;
+    virtual std::uintptr_t InstallMouseHook(MouseHookProc proc) = 0;
+    virtual void RemoveMouseHook(std::uintptr_t hook) = 0;  // 0 or a stale handle is harmless
+
+    // --- system-wide hotkeys -----------------------------------------------------------------
+    virtual std::uint16_t AddGlobalAtom(const std::wstring& name) = 0;  // 0 on failure
+    virtual void DeleteGlobalAtom(std::uint16_t atom) = 0;
+    virtual bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
+                                std::uint32_t virtualKey) = 0;
+    virtual void UnregisterHotKey(WindowRef window, std::uint32_t id) = 0;
 };
 
 }  // namespace orv

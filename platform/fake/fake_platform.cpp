@@ -347,6 +347,48 @@ void FakePlatform::ClipCursor(const std::optional<Rect>& rect) {
                        : std::wstring(L"ClipCursor off"));
 }
 
+std::uintptr_t FakePlatform::InstallMouseHook(MouseHookProc proc) {
+    m_hook = m_nextHook++;
+    m_hookProc = std::move(proc);
+    log.push_back(L"Hook " + std::to_wstring(m_hook));
+    return m_hook;
+}
+
+void FakePlatform::RemoveMouseHook(std::uintptr_t hook) {
+    log.push_back(L"Unhook " + std::to_wstring(hook));
+    if (hook != 0 && hook == m_hook) {
+        m_hook = 0;
+        m_hookProc = nullptr;
+    }
+}
+
+void FakePlatform::MouseEvent(std::uint32_t message, Point point) {
+    if (m_hook && m_hookProc) m_hookProc(0, message, point);
+}
+
+std::uint16_t FakePlatform::AddGlobalAtom(const std::wstring& name) {
+    auto [it, added] = m_atoms.emplace(name, static_cast<std::uint16_t>(0xC000 + m_atoms.size()));
+    return it->second;
+}
+
+void FakePlatform::DeleteGlobalAtom(std::uint16_t atom) { log.push_back(L"DeleteAtom " + std::to_wstring(atom)); }
+
+bool FakePlatform::RegisterHotKey(WindowRef, std::uint32_t id, std::uint32_t modifiers, std::uint32_t virtualKey) {
+    const std::wstring combination = std::to_wstring(modifiers) + L"," + std::to_wstring(virtualKey);
+    log.push_back(L"RegisterHotKey " + combination);
+    if (heldHotkeys.count(combination)) return false;
+    for (const auto& [other, held] : hotkeys) {
+        if (held == combination) return false;
+    }
+    hotkeys[id] = combination;
+    return true;
+}
+
+void FakePlatform::UnregisterHotKey(WindowRef, std::uint32_t id) {
+    log.push_back(L"UnregisterHotKey " + std::to_wstring(id));
+    hotkeys.erase(id);
+}
+
 void FakePlatform::SetTopmost(WindowRef, bool topmost) {
     log.push_back(topmost ? L"SetTopmost on" : L"SetTopmost off");
 }

@@ -49,6 +49,7 @@ public:
     std::vector<std::wstring> errorBoxes;
     std::vector<std::wstring> log;  // visible effects, e.g. "ShellExecute ..." "Terminate" "Beep 0"
     Point cursor;
+    std::set<int> buttonsDown;
     // Input sent, with the virtual time it was sent at.
     struct SentInput {
         std::uint64_t atMs;
@@ -115,6 +116,22 @@ public:
     void MinimizeApplication() override { log.push_back(L"Minimize"); }
     void RestoreApplication() override { log.push_back(L"Restore"); }
     void SetForegroundWindow(WindowRef) override { log.push_back(L"SetForeground"); }
+    bool MouseButtonDown(int virtualKey) override { return buttonsDown.count(virtualKey) != 0; }
+    std::uintptr_t InstallMouseHook(MouseHookProc proc) override;
+    void RemoveMouseHook(std::uintptr_t hook) override;
+    std::uint16_t AddGlobalAtom(const std::wstring& name) override;
+    void DeleteGlobalAtom(std::uint16_t atom) override;
+    bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
+                        std::uint32_t virtualKey) override;
+    void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
+
+    // Sends one low-level mouse event through the installed hook, if any.
+    void MouseEvent(std::uint32_t message, Point point);
+    std::uintptr_t InstalledHook() const { return m_hook; }
+    // Registered hotkeys: id -> "modifiers,key". Combinations in `heldHotkeys` are owned by
+    // another program: registering them fails.
+    std::map<std::uint32_t, std::wstring> hotkeys;
+    std::set<std::wstring> heldHotkeys;
 
 private:
     struct Armed {
@@ -131,6 +148,10 @@ private:
     std::map<TTimer*, Armed> m_timers;
     std::uint32_t m_lastError = 0;
     std::vector<std::wstring> m_loadedBlocks;  // a loaded block holds the index into this
+    std::uintptr_t m_hook = 0;
+    std::uintptr_t m_nextHook = 100;
+    MouseHookProc m_hookProc;
+    std::map<std::wstring, std::uint16_t> m_atoms;
 };
 
 }  // namespace orv

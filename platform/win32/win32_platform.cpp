@@ -541,4 +541,70 @@ void Win32Platform::RestoreApplication() {
 
 void Win32Platform::SetForegroundWindow(WindowRef window) { ::SetForegroundWindow(reinterpret_cast<HWND>(window)); }
 
+bool Win32Platform::MouseButtonDown(int virtualKey) {
+    // GetKeyState only knows what this thread's queue has seen, so a press in another program
+    // would go unnoticed; the asynchronous state is the physical button, so follow a swap.
+    if (GetSystemMetrics(SM_SWAPBUTTON)) {
+        if (virtualKey == VK_LBUTTON) {
+            virtualKey = VK_RBUTTON;
+        } else if (virtualKey == VK_RBUTTON) {
+            virtualKey = VK_LBUTTON;
+        }
+    }
+    return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
+}
+
+namespace {
+
+// The low-level hook runs on the thread that installed it, the user-interface thread.
+HHOOK g_mouseHook = nullptr;
+Platform::MouseHookProc g_mouseHookProc;
+
+LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wp, LPARAM lp) {
+    // Pass the event on first, always: the hook never delays or swallows input.
+    const LRESULT result = CallNextHookEx(g_mouseHook, code, wp, lp);
+    if (g_mouseHookProc) {
+        const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lp);
+        try {
+            g_mouseHookProc(code, static_cast<std::uint32_t>(wp), Point{info->pt.x, info->pt.y});
+        } catch (...) {
+            // Nothing may escape into the system's input path.
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+std::uintptr_t Win32Platform::InstallMouseHook(MouseHookProc proc) {
+    HHOOK hook = SetWindowsHookExW(WH_MOUSE_LL, LowLevelMouseProc, GetModuleHandleW(nullptr), 0);
+    if (hook) {
+        g_mouseHook = hook;
+        g_mouseHookProc = std::move(proc);
+    }
+    return reinterpret_cast<std::uintptr_t>(hook);
+}
+
+void Win32Platform::RemoveMouseHook(std::uintptr_t hook) {
+    if (!hook) return;
+    UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook));
+    if (reinterpret_cast<HHOOK>(hook) == g_mouseHook) {
+        g_mouseHook = nullptr;
+        g_mouseHookProc = nullptr;
+    }
+}
+
+std::uint16_t Win32Platform::AddGlobalAtom(const std::wstring& name) { return GlobalAddAtomW(name.c_str()); }
+
+void Win32Platform::DeleteGlobalAtom(std::uint16_t atom) { ::GlobalDeleteAtom(atom); }
+
+bool Win32Platform::RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
+                                   std::uint32_t virtualKey) {
+    return ::RegisterHotKey(reinterpret_cast<HWND>(window), static_cast<int>(id), modifiers, virtualKey) != 0;
+}
+
+void Win32Platform::UnregisterHotKey(WindowRef window, std::uint32_t id) {
+    ::UnregisterHotKey(reinterpret_cast<HWND>(window), static_cast<int>(id));
+}
+
 }  // namespace orv

@@ -64,6 +64,14 @@ public:
     void MinimizeApplication() override;
     void RestoreApplication() override;
     void SetForegroundWindow(WindowRef window) override;
+    bool MouseButtonDown(int virtualKey) override;
+    std::uintptr_t InstallMouseHook(MouseHookProc proc) override;
+    void RemoveMouseHook(std::uintptr_t hook) override;
+    std::uint16_t AddGlobalAtom(const std::wstring& name) override;
+    void DeleteGlobalAtom(std::uint16_t atom) override;
+    bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
+                        std::uint32_t virtualKey) override;
+    void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
 
 private:
     static LRESULT CALLBACK TimerWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -1,0 +1,56 @@
+// Decoding text files by their byte-order mark.
+#include "app/text_decode.h"
+
+#include "app/utf.h"
+
+namespace orv {
+namespace {
+
+// UTF-8 after a byte-order mark: strict when possible, otherwise each broken sequence becomes
+// U+FFFD so that the readable rest of the file still loads.
+std::wstring DecodeUtf8Lenient(std::string_view bytes) {
+    if (auto strict = Utf8ToWide(bytes)) return std::move(*strict);
+    std::wstring text;
+    text.reserve(bytes.size());
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        if (length > 1 && i + length <= bytes.size()) {
+            if (auto piece = Utf8ToWide(bytes.substr(i, length))) {
+                text += *piece;
+                i += length;
+                continue;
+            }
+        }
+        if (length == 1) {
+            text.push_back(static_cast<wchar_t>(lead));
+        } else {
+            text.push_back(static_cast<wchar_t>(0xFFFD));
+        }
+        ++i;
+    }
+    return text;
+}
+
+std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    std::wstring text;
+    text.reserve(bytes.size() / 2);
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto a = static_cast<unsigned char>(bytes[i]);
+        const auto b = static_cast<unsigned char>(bytes[i + 1]);
+        text.push_back(static_cast<wchar_t>(bigEndian ? (a << 8 | b) : (b << 8 | a)));
+    }
+    return text;
+}
+
+}  // namespace
+
+std::wstring DecodeTextBytes(Platform& platform, std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return DecodeUtf8Lenient(bytes.substr(3));
+    if (bytes.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(bytes.substr(2), false);
+    if (bytes.substr(0, 2) == "\xFE\xFF") return DecodeUtf16(bytes.substr(2), true);
+    return platform.AnsiToWide(bytes);
+}
+
+}  // namespace orv

@@ -1,0 +1,91 @@
+// Timer ticks for the user-interface thread on a schedule that does not drift.
+// A scheduler thread sleeps until the earliest deadline and posts one tick message per due timer
+// to a message-only window owned by the host. Ticks are ordinary posted messages, so every message
+// loop dispatches them: the application's own and the ones that menus, message boxes, modal
+// dialogs and the common file dialogs run.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace orv {
+
+// Schedule rules:
+// - Arm(timer, ms) starts the count from now: deadlines at now + k·ms for k = 1, 2, ...; each one is
+//   the previous deadline plus the interval, so late handlers never shift the ones after them.
+// - A tick is in flight from the moment it is posted until its handler returns. Deadlines that pass
+//   meanwhile are dropped, not queued: a timer never has two ticks waiting and its handler never
+//   re-enters, even when it runs a modal loop itself. The next tick comes at the first deadline of
+//   the original phase after that, so a stalled thread gets one late tick and no burst.
+// - Between two ticks of one timer the thread always reaches its message loop with no tick of that
+//   timer waiting, so input and painting keep their turn even when a handler outlasts its interval.
+// - Disarm or a new Arm makes a tick already posted for the timer stale; it is discarded unseen.
+//
+// Arm and Disarm are called on the thread that created the host; handlers may arm and disarm any
+// timer, their own included. The host must outlive its armed timers and must not be destroyed from
+// inside a handler.
+class Win32TimerHost : public TimerHost {
+public:
+    // Receives the message of an exception a handler let escape (what the application's error
+    // box shows); the host then carries on with the next tick.
+    using ErrorReport = std::function<void(const std::wstring& message)>;
+
+    explicit Win32TimerHost(ErrorReport reportError);
+    ~Win32TimerHost() override;
+    Win32TimerHost(const Win32TimerHost&) = delete;
+    Win32TimerHost& operator=(const Win32TimerHost&) = delete;
+
+    void Arm(TTimer& timer, std::uint32_t intervalMs) override;
+    void Disarm(TTimer& timer) override;
+
+    // True when the wait runs on a high-resolution waitable timer; false on systems without one,
+    // where the host raises the system timer resolution to 1 ms for its lifetime instead.
+    bool HighResolutionWait() const { return m_highResolution; }
+
+private:
+    struct Schedule {
+        std::uint64_t generation = 0;  // distinguishes this arming from earlier ones of the timer
+        std::int64_t anchor = 0;       // performance-counter time of the Arm
+        std::uint32_t intervalMs = 0;
+        std::uint64_t index = 1;  // the next deadline is anchor + index · interval
+        std::int64_t deadline = 0;
+        bool inFlight = false;
+    };
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void OnTick(WPARAM generation, LPARAM timer);
+    void FireGuarded(TTimer& timer) noexcept;
+    void Report(const std::wstring& message) noexcept;
+    void SchedulerLoop() noexcept;
+    void WaitUntil(std::int64_t deadline) noexcept;
+    void SkipTo(Schedule& schedule, std::int64_t now) const;
+    std::int64_t Now() const;
+    std::int64_t MsToCounts(std::uint64_t ms) const;
+
+    ErrorReport m_reportError;
+    std::int64_t m_frequency = 1;
+    HWND m_window = nullptr;
+    HANDLE m_waitTimer = nullptr;
+    HANDLE m_wake = nullptr;  // auto-reset: the schedule got an earlier deadline, or stop
+    bool m_highResolution = false;
+    bool m_raisedResolution = false;
+
+    std::mutex m_mutex;  // guards everything below; the scheduler thread reads it
+    std::map<TTimer*, Schedule> m_schedules;
+    std::uint64_t m_lastGeneration = 0;
+    std::int64_t m_wakeAt = std::numeric_limits<std::int64_t>::max();  // where the scheduler sleeps to
+    bool m_stopping = false;
+
+    std::thread m_scheduler;  // last: starts once everything above exists
+};
+
+}  // namespace orv

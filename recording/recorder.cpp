@@ -1,0 +1,94 @@
+// Recording: the record/stop toggle and the two capture sources, time-based sampling every
+// 100 ms and the event-based low-level mouse hook. The Record button's caption is the state:
+// recording runs exactly while it reads "Stop".
+#include <string>
+
+#include "app/main_form.h"
+
+namespace orv {
+namespace {
+
+constexpr wchar_t kStopHint[] = L"STOP: Ctrl + Alt + ";
+constexpr int kVkLButton = 0x01, kVkRButton = 0x02, kVkMButton = 0x04;
+constexpr std::uint32_t kWmLButtonDown = 0x0201, kWmLButtonUp = 0x0202;
+constexpr std::uint32_t kWmRButtonDown = 0x0204, kWmRButtonUp = 0x0205;
+constexpr std::uint32_t kWmMButtonDown = 0x0207, kWmMButtonUp = 0x0208;
+
+}  // namespace
+
+void TAppForm::ButtonRecordClick() {
+    MinimizedRun = false;
+    RecordDugmeBasildi();
+}
+
+void TAppForm::MinimizeandRecord1Click() {
+    MinimizedRun = true;
+    RecordDugmeBasildi();
+}
+
+void TAppForm::RecordDugmeBasildi() {
+    if (Playing()) return;
+    if (!Recording()) {
+        PlayEngelle();
+        ButtonRecord.SetImageIndex(kImageStop);
+        ButtonRecord.SetCaption(L"Stop");
+        StatusBar1.SetPanelText(2, kStopHint + RecordHotkeyLetter());
+        StatusBar1.SetPanelText(3, L"Recording...");
+        if (MinimizedRun) m_platform.MinimizeApplication();
+        // The mode is read only here: switching it while recording takes effect next time.
+        if (RadioButton1.Checked()) {
+            TimerRecord.SetEnabled(true);
+        } else {
+            TimerMouseHook.SetEnabled(true);
+            EventCaptureOn = true;
+        }
+        return;
+    }
+    EventCaptureOn = false;
+    TimerMouseHook.SetEnabled(false);
+    TimerRecord.SetEnabled(false);
+    ButtonRecord.SetImageIndex(kImageRecord);
+    ButtonRecord.SetCaption(L"Record");
+    PlayIcinHazirla();
+    StatusBar1.SetPanelText(2, L"");
+    StatusBar1.SetPanelText(3, L"");
+    if (MinimizedRun) EnUsteGetir();
+}
+
+void TAppForm::TimerRecordTimer() {
+    const Point p = m_platform.CursorPos();
+    // Each button is read at the moment its cell is filled, left, right, middle.
+    const bool left = m_platform.MouseButtonDown(kVkLButton);
+    const bool right = m_platform.MouseButtonDown(kVkRButton);
+    const bool middle = m_platform.MouseButtonDown(kVkMButton);
+    ListView1.Append(std::to_wstring(p.x), std::to_wstring(p.y), left ? L"X" : L"", right ? L"X" : L"",
+                     middle ? L"X" : L"", L"");
+}
+
+void TAppForm::TimerMouseHookTimer() {
+    // A fresh hook every second; the one left from an earlier recording is replaced too.
+    m_platform.RemoveMouseHook(MouseHookHandle);
+    MouseHookHandle = m_platform.InstallMouseHook(
+        [this](int code, std::uint32_t message, Point point) { MouseHookProc(code, message, point); });
+}
+
+void TAppForm::MouseHookProc(int /*code*/, std::uint32_t message, Point point) {
+    // The platform has already passed the event on; this only records it, at most one row.
+    if (!EventCaptureOn) return;
+    switch (message) {
+        case kWmLButtonDown: ListeyeEkle(point.x, point.y, 1); break;
+        case kWmRButtonDown: ListeyeEkle(point.x, point.y, 2); break;
+        case kWmMButtonDown: ListeyeEkle(point.x, point.y, 3); break;
+        case kWmLButtonUp:
+        case kWmRButtonUp:
+        case kWmMButtonUp: break;
+        default: ListeyeEkle(point.x, point.y, 0); break;
+    }
+}
+
+void TAppForm::ListeyeEkle(std::int64_t x, std::int64_t y, std::int64_t neYapalim) {
+    ListView1.Append(std::to_wstring(x), std::to_wstring(y), neYapalim == 1 ? L"X" : L"",
+                     neYapalim == 2 ? L"X" : L"", neYapalim == 3 ? L"X" : L"", L"");
+}
+
+}  // namespace orv

@@ -1,0 +1,106 @@
+// The two system-wide hotkeys, Ctrl+Alt+letter: reading the letters, registering them on the
+// main window, and acting on them with a 250 ms lock against key repeat. A disabled hotkey label
+// means its hotkey is off for now.
+#include <string>
+
+#include "app/main_form.h"
+#include "app/settings_store.h"
+
+namespace orv {
+namespace {
+
+constexpr std::uint32_t kModAltControl = 0x0001 | 0x0002;  // MOD_ALT | MOD_CONTROL
+constexpr wchar_t kRecordAtom[] = L"QuenzalOrvalinHotkeyR1";
+constexpr wchar_t kPlayAtom[] = L"QuenzalOrvalinHotkeyP1";
+// A restarted program may start while the old one still holds the combinations: keep trying
+// for this long before giving up quietly.
+constexpr int kHotkeyRetries = 20;  // every 250 ms, five seconds
+
+// The stored letter when it is exactly one character once blanks are trimmed.
+void TakeLetter(const std::wstring& stored, std::wstring& letter) {
+    std::size_t first = 0;
+    std::size_t last = stored.size();
+    while (first < last && static_cast<std::uint32_t>(stored[first]) <= 32) ++first;
+    while (last > first && static_cast<std::uint32_t>(stored[last - 1]) <= 32) --last;
+    if (last - first == 1) letter = stored.substr(first, 1);
+}
+
+}  // namespace
+
+void TAppForm::KayitliHotKeyOku() {
+    // This may run before the settings are open, so the folder is worked out here again.
+    std::wstring folder = m_platform.ExePath();
+    folder = folder.substr(0, folder.find_last_of(L"\\/") + 1);
+    if (!IsFolderWritable(m_platform, folder)) {
+        const std::wstring base = m_platform.RoamingAppDataFolder();
+        m_platform.CreateFolder(base + L"\\QUENZAL");
+        m_platform.CreateFolder(base + L"\\QUENZAL\\Orvalin");
+        folder = base + L"\\QUENZAL\\Orvalin\\";
+    }
+    const std::wstring fileName = folder + L"settings.ini";
+    if (!m_platform.FileExists(fileName)) return;
+    const SettingsIni ini = SettingsIni::ReadAnyEncoding(m_platform, fileName);
+    TakeLetter(ini.ReadString(kSettingsSection, L"HotkeyCharRecord", L"R"), m_recordHotkeyLetter);
+    TakeLetter(ini.ReadString(kSettingsSection, L"HotkeyCharPlay", L"P"), m_playHotkeyLetter);
+}
+
+void TAppForm::CreateWindowHandle() {
+    KayitliHotKeyOku();
+    hotkeyR1 = m_platform.AddGlobalAtom(kRecordAtom);
+    hotkeyP1 = m_platform.AddGlobalAtom(kPlayAtom);
+    m_hotkeyRetriesLeft = kHotkeyRetries;
+    RegisterHotkeys();
+}
+
+void TAppForm::RegisterHotkeys() {
+    // The record hotkey first. The key code is the letter's character code, as it stands.
+    bool missing = false;
+    for (auto [id, letter] : {std::pair{hotkeyR1, &m_recordHotkeyLetter}, std::pair{hotkeyP1, &m_playHotkeyLetter}}) {
+        if (id == 0 || m_registered.count(id)) continue;
+        if (m_platform.RegisterHotKey(m_window, id, kModAltControl, static_cast<std::uint32_t>((*letter)[0]))) {
+            m_registered.insert(id);
+        } else {
+            missing = true;
+        }
+    }
+    m_hotkeyRetry.SetEnabled(missing && m_hotkeyRetriesLeft > 0);
+}
+
+void TAppForm::TimerHotkeyRetryTimer() {
+    --m_hotkeyRetriesLeft;
+    RegisterHotkeys();
+}
+
+void TAppForm::DestroyWindowHandle() {
+    m_hotkeyRetry.SetEnabled(false);
+    for (std::uint32_t* id : {&hotkeyR1, &hotkeyP1}) {
+        if (*id == 0) continue;
+        m_platform.UnregisterHotKey(m_window, *id);
+        m_platform.DeleteGlobalAtom(static_cast<std::uint16_t>(*id));
+        m_registered.erase(*id);
+        *id = 0;
+    }
+}
+
+void TAppForm::WMHotKey(std::uint32_t id) {
+    const auto accept = [this](const TLabel& gate) {
+        if (HotkeyLocked || !gate.Enabled()) return false;
+        MinimizedRun = false;
+        HotkeyLocked = true;
+        TimerHotKeyLock.SetEnabled(true);
+        if (HotkeyBeep1.Checked()) m_platform.MessageBeep(0);
+        return true;
+    };
+    if (id != 0 && id == hotkeyR1 && accept(Label1)) {
+        if (!Recording() && Playing()) PlayDugmeBasildi();
+        RecordDugmeBasildi();
+    }
+    if (id != 0 && id == hotkeyP1 && accept(Label5)) {
+        if (!Playing() && Recording()) RecordDugmeBasildi();
+        PlayDugmeBasildi();
+    }
+}
+
+void TAppForm::TimerHotKeyLockTimer() { HotkeyLocked = false; }
+
+}  // namespace orv
