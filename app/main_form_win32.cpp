@@ -56,6 +56,7 @@ MainWindow::~MainWindow() {
     if (m_hotkeyIcon) DestroyIcon(m_hotkeyIcon);
     if (m_font) DeleteObject(m_font);
     if (m_boldFont) DeleteObject(m_boldFont);
+    if (m_tooltip) DestroyWindow(m_tooltip);
     for (HMENU menu : {m_recordDropDown, m_playDropDown, m_listMenu, m_trayMenu}) {
         if (menu) DestroyMenu(menu);
     }
@@ -241,8 +242,10 @@ void MainWindow::CreateControls() {
     // siblings) could not paint anywhere under it.
     SetWindowPos(group, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
+    // Wine: a window that owns a topmost popup never becomes topmost itself, which would break
+    // "Stay on Top"; the tooltip therefore has no owner (it still serves the main window).
+    m_tooltip = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     for (auto [id, model] : {std::pair{kButton3, &f.Button3}, std::pair{kButton7, &f.Button7}}) {
         TOOLINFOW tool = {sizeof tool};

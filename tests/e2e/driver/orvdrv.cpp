@@ -1,0 +1,470 @@
+// orvdrv: reads and pokes the running Orvalin main window from another process, for the
+// end-to-end scenarios. It runs inside the same Wine prefix as the program and executes the
+// commands given on its command line in order, one result line per query on stdout (UTF-8).
+//
+//   orvdrv [--wait MS] COMMAND [ARGS...] [COMMAND [ARGS...]]...
+//
+// --wait MS   how long the first command that needs the main window waits for it (default 10000)
+//
+// Queries on the main window (one line each):
+//   hwnd | pid | caption | windows         handle, process id, caption, number of main windows
+//   exstyle                                extended style as 0x%08X
+//   topmost | acceptfiles                  1/0 for WS_EX_TOPMOST / WS_EX_ACCEPTFILES
+//   text ID | enabled ID | visible ID      child text (WM_GETTEXT), 1/0, 1/0
+//   checked ID                             BM_GETCHECK: 0 unchecked, 1 checked, 2 indeterminate
+//   updown ID                              UDM_GETPOS32 of an up-down control
+//   status N | status-parts                text of status bar panel N (numbered from 0), panel count
+//   rows ID | cell ID ROW COL              list view row count, cell text (row, column from 0)
+//   rect ID                                control's screen rectangle "left top right bottom"
+//   center ID                              its centre "x y", ready for `xdotool mousemove`
+//   window-rect                            the main window's screen rectangle, as for rect
+//   exists                                 1 while the main window exists, else 0 (never fails)
+// Actions on the main window (no output):
+//   click ID                               posts BM_CLICK to the child
+//   command ID                             posts WM_COMMAND with a menu command id
+//   wait-shown MS                          waits until the main window is visible (start-up done)
+//   wait-gone MS                           waits until the main window is destroyed
+//   find MS                                forgets the main window and waits for one again
+// Other top-level windows (message boxes, dialogs):
+//   wait-window CAPTION MS                 waits for a visible top-level window with this caption
+//                                          and makes it the current dialog
+//   dialog-class | dialog-text             its class name; its message text (static children)
+//   dialog-buttons                         its button captions joined by "|"
+//   press CAPTION                          presses its button with this caption ("&" ignored)
+//   wait-window-gone CAPTION MS            waits until no such window is left
+// Misc:
+//   sleep MS
+//
+// Results that contain line breaks are printed with "\n" and "\r" escaped, so that every query
+// answers exactly one line. Any failure prints "orvdrv: ..." on stderr and exits with 1 (2 for a
+// usage error); the lines printed before it stand.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "app/control_ids.h"
+
+namespace {
+
+struct Failure : std::runtime_error {
+    int code;
+    Failure(const std::string& message, int exitCode = 1) : std::runtime_error(message), code(exitCode) {}
+};
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
+                        nullptr);
+    return out;
+}
+
+[[noreturn]] void Fail(const std::wstring& message) { throw Failure(Utf8(message)); }
+
+void PrintLine(const std::wstring& text) {
+    std::wstring escaped;
+    for (wchar_t c : text) {
+        if (c == L'\n') {
+            escaped += L"\\n";
+        } else if (c == L'\r') {
+            escaped += L"\\r";
+        } else {
+            escaped += c;
+        }
+    }
+    const std::string line = Utf8(escaped) + "\n";
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    std::fflush(stdout);
+}
+
+std::wstring Hex(unsigned long long value) {
+    wchar_t buffer[32];
+    std::swprintf(buffer, 32, L"0x%08llX", value);
+    return buffer;
+}
+
+// The text of a window of another process: GetWindowText answers "" across processes for
+// controls, WM_GETTEXT is marshalled by the system.
+std::wstring WindowText(HWND hwnd) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) {
+        Fail(L"window does not answer WM_GETTEXTLENGTH");
+    }
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                        5000, &copied);
+    text.resize(copied);
+    return text;
+}
+
+// Captions of top-level windows: the system keeps them, so no message has to reach a window
+// that may be busy or hung.
+std::wstring TitleOf(HWND hwnd) {
+    wchar_t title[512] = {};
+    GetWindowTextW(hwnd, title, 512);
+    return title;
+}
+
+std::wstring ClassOf(HWND hwnd) {
+    wchar_t name[256] = {};
+    GetClassNameW(hwnd, name, 256);
+    return name;
+}
+
+std::wstring WithoutAccelerators(const std::wstring& caption) {
+    std::wstring out;
+    for (std::size_t i = 0; i < caption.size(); ++i) {
+        if (caption[i] == L'&' && i + 1 < caption.size()) ++i;
+        out += caption[i];
+    }
+    return out;
+}
+
+// Scratch memory in the target process for messages whose pointers the system does not
+// marshal (status bar and list view texts).
+class RemoteBuffer {
+public:
+    RemoteBuffer(HWND owner, std::size_t size) : m_size(size) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(owner, &pid);
+        m_process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (!m_process) Fail(L"cannot open the program's process");
+        m_address = VirtualAllocEx(m_process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        if (!m_address) {
+            CloseHandle(m_process);
+            Fail(L"cannot allocate memory in the program's process");
+        }
+    }
+    ~RemoteBuffer() {
+        VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        CloseHandle(m_process);
+    }
+    RemoteBuffer(const RemoteBuffer&) = delete;
+    RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    char* Address() const { return static_cast<char*>(m_address); }
+    void Write(std::size_t offset, const void* data, std::size_t size) {
+        if (!WriteProcessMemory(m_process, Address() + offset, data, size, nullptr)) Fail(L"remote write failed");
+    }
+    void Read(std::size_t offset, void* data, std::size_t size) {
+        if (!ReadProcessMemory(m_process, Address() + offset, data, size, nullptr)) Fail(L"remote read failed");
+    }
+    std::wstring ReadText(std::size_t offset, std::size_t maxChars) {
+        std::wstring text(maxChars, L'\0');
+        Read(offset, text.data(), maxChars * sizeof(wchar_t));
+        text.resize(std::wcslen(text.c_str()));
+        return text;
+    }
+
+private:
+    HANDLE m_process = nullptr;
+    void* m_address = nullptr;
+    std::size_t m_size;
+};
+
+// --- finding windows -------------------------------------------------------------------------
+
+std::vector<HWND> MainWindows() {
+    std::vector<HWND> found;
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            if (ClassOf(hwnd) == orv::ids::kMainWindowClass) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+HWND FindMainWindow(DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        const auto windows = MainWindows();
+        if (!windows.empty()) return windows.front();
+        if (GetTickCount() - start >= timeoutMs) break;
+        Sleep(50);
+    }
+    Fail(L"no window of class TAppForm appeared within " + std::to_wstring(timeoutMs) + L" ms");
+}
+
+std::vector<HWND> TopLevelWindowsCaptioned(const std::wstring& caption) {
+    struct Search {
+        std::wstring caption;
+        std::vector<HWND> found;
+    } search{caption, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lp);
+            if (IsWindowVisible(hwnd) && TitleOf(hwnd) == s.caption) s.found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> ChildrenOfClass(HWND parent, const std::wstring& className) {
+    struct Search {
+        HWND parent;
+        std::wstring className;
+        std::vector<HWND> found;
+    } search{parent, className, {}};
+    EnumChildWindows(
+        parent,
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lp);
+            if (GetParent(hwnd) == s.parent && _wcsicmp(ClassOf(hwnd).c_str(), s.className.c_str()) == 0) {
+                s.found.push_back(hwnd);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// --- the command interpreter -------------------------------------------------------------------
+
+class Driver {
+public:
+    Driver(int argc, wchar_t** argv) : m_args(argv + 1, argv + argc) {}
+
+    void Run() {
+        if (m_next < m_args.size() && m_args[m_next] == L"--wait") {
+            ++m_next;
+            m_waitMs = Number(L"--wait");
+        }
+        if (m_next >= m_args.size()) throw Failure("no command given (see the comment atop orvdrv.cpp)", 2);
+        while (m_next < m_args.size()) Execute(m_args[m_next++]);
+    }
+
+private:
+    std::wstring Arg(const std::wstring& command) {
+        if (m_next >= m_args.size()) throw Failure("missing argument for " + Utf8(command), 2);
+        return m_args[m_next++];
+    }
+
+    long Number(const std::wstring& command) {
+        const std::wstring text = Arg(command);
+        wchar_t* end = nullptr;
+        const long value = std::wcstol(text.c_str(), &end, 0);
+        if (text.empty() || *end) throw Failure("not a number for " + Utf8(command) + ": " + Utf8(text), 2);
+        return value;
+    }
+
+    HWND Main() {
+        if (!m_main) m_main = FindMainWindow(m_waitMs);
+        if (!IsWindow(m_main)) Fail(L"the main window no longer exists");
+        return m_main;
+    }
+
+    HWND Child(const std::wstring& command) {
+        const long id = Number(command);
+        HWND child = GetDlgItem(Main(), id);
+        if (!child) Fail(L"no control with id " + std::to_wstring(id) + L" in the main window");
+        return child;
+    }
+
+    HWND Dialog() {
+        if (!m_dialog || !IsWindow(m_dialog)) Fail(L"no current dialog (use wait-window first)");
+        return m_dialog;
+    }
+
+    static void WaitUntil(const std::wstring& what, DWORD timeoutMs, const auto& done) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start >= timeoutMs) Fail(L"timed out after " + std::to_wstring(timeoutMs) + L" ms: " + what);
+            Sleep(50);
+        }
+    }
+
+    std::wstring StatusText(HWND bar, int panel) {
+        const int parts = static_cast<int>(SendMessageW(bar, SB_GETPARTS, 0, 0));
+        if (panel < 0 || panel >= parts) {
+            Fail(L"status bar has " + std::to_wstring(parts) + L" panels, no panel " + std::to_wstring(panel));
+        }
+        const std::size_t length = LOWORD(SendMessageW(bar, SB_GETTEXTLENGTHW, panel, 0));
+        RemoteBuffer buffer(bar, (length + 1) * sizeof(wchar_t));
+        SendMessageW(bar, SB_GETTEXTW, panel, reinterpret_cast<LPARAM>(buffer.Address()));
+        return buffer.ReadText(0, length + 1);
+    }
+
+    std::wstring CellText(HWND list, int row, int column) {
+        constexpr std::size_t kMaxChars = 4096;
+        RemoteBuffer buffer(list, sizeof(LVITEMW) + kMaxChars * sizeof(wchar_t));
+        LVITEMW item = {};
+        item.iSubItem = column;
+        item.cchTextMax = kMaxChars;
+        item.pszText = reinterpret_cast<wchar_t*>(buffer.Address() + sizeof(LVITEMW));
+        const wchar_t empty = 0;
+        buffer.Write(sizeof(LVITEMW), &empty, sizeof empty);
+        buffer.Write(0, &item, sizeof item);
+        SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(buffer.Address()));
+        return buffer.ReadText(sizeof(LVITEMW), kMaxChars);
+    }
+
+    void Execute(const std::wstring& c) {
+        if (c == L"hwnd") {
+            PrintLine(Hex(reinterpret_cast<ULONG_PTR>(Main())));
+        } else if (c == L"pid") {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(Main(), &pid);
+            PrintLine(std::to_wstring(pid));
+        } else if (c == L"caption") {
+            PrintLine(WindowText(Main()));
+        } else if (c == L"windows") {
+            PrintLine(std::to_wstring(MainWindows().size()));
+        } else if (c == L"exstyle") {
+            PrintLine(Hex(static_cast<ULONG_PTR>(GetWindowLongPtrW(Main(), GWL_EXSTYLE)) & 0xFFFFFFFFu));
+        } else if (c == L"topmost") {
+            PrintLine((GetWindowLongPtrW(Main(), GWL_EXSTYLE) & WS_EX_TOPMOST) ? L"1" : L"0");
+        } else if (c == L"acceptfiles") {
+            PrintLine((GetWindowLongPtrW(Main(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) ? L"1" : L"0");
+        } else if (c == L"text") {
+            PrintLine(WindowText(Child(c)));
+        } else if (c == L"enabled") {
+            PrintLine(IsWindowEnabled(Child(c)) ? L"1" : L"0");
+        } else if (c == L"visible") {
+            PrintLine(IsWindowVisible(Child(c)) ? L"1" : L"0");
+        } else if (c == L"checked") {
+            PrintLine(std::to_wstring(SendMessageW(Child(c), BM_GETCHECK, 0, 0)));
+        } else if (c == L"updown") {
+            // The error flag would need remote memory; a position outside the range is visible
+            // in the buddy's text anyway.
+            PrintLine(std::to_wstring(static_cast<int>(SendMessageW(Child(c), UDM_GETPOS32, 0, 0))));
+        } else if (c == L"status") {
+            const long panel = Number(c);
+            HWND bar = GetDlgItem(Main(), orv::ids::kStatusBar1);
+            if (!bar) Fail(L"the main window has no status bar");
+            PrintLine(StatusText(bar, panel));
+        } else if (c == L"status-parts") {
+            HWND bar = GetDlgItem(Main(), orv::ids::kStatusBar1);
+            if (!bar) Fail(L"the main window has no status bar");
+            PrintLine(std::to_wstring(SendMessageW(bar, SB_GETPARTS, 0, 0)));
+        } else if (c == L"rows") {
+            PrintLine(std::to_wstring(SendMessageW(Child(c), LVM_GETITEMCOUNT, 0, 0)));
+        } else if (c == L"cell") {
+            HWND list = Child(c);
+            const long row = Number(c);
+            const long column = Number(c);
+            PrintLine(CellText(list, row, column));
+        } else if (c == L"rect" || c == L"center" || c == L"window-rect") {
+            RECT r;
+            GetWindowRect(c == L"window-rect" ? Main() : Child(c), &r);
+            if (c != L"center") {
+                PrintLine(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) +
+                          L" " + std::to_wstring(r.bottom));
+            } else {
+                PrintLine(std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2));
+            }
+        } else if (c == L"exists") {
+            if (!m_main) {
+                const auto windows = MainWindows();
+                if (!windows.empty()) m_main = windows.front();
+            }
+            PrintLine(m_main && IsWindow(m_main) ? L"1" : L"0");
+        } else if (c == L"click") {
+            // Posted: a click may open a modal window, and a sent message would wait for it.
+            if (!PostMessageW(Child(c), BM_CLICK, 0, 0)) Fail(L"PostMessage(BM_CLICK) failed");
+        } else if (c == L"command") {
+            const long id = Number(c);
+            if (!PostMessageW(Main(), WM_COMMAND, MAKEWPARAM(id, 0), 0)) Fail(L"PostMessage(WM_COMMAND) failed");
+        } else if (c == L"wait-shown") {
+            const long ms = Number(c);
+            HWND main = Main();
+            WaitUntil(L"the main window is not shown", ms, [&] { return IsWindowVisible(main) != FALSE; });
+        } else if (c == L"wait-gone") {
+            const long ms = Number(c);
+            HWND main = Main();
+            WaitUntil(L"the main window is still there", ms, [&] { return !IsWindow(main); });
+        } else if (c == L"find") {
+            const long ms = Number(c);
+            m_main = nullptr;
+            m_main = FindMainWindow(ms);
+        } else if (c == L"wait-window") {
+            const std::wstring caption = Arg(c);
+            const long ms = Number(c);
+            WaitUntil(L"no window captioned \"" + caption + L"\"", ms, [&] {
+                const auto found = TopLevelWindowsCaptioned(caption);
+                m_dialog = found.empty() ? nullptr : found.front();
+                return m_dialog != nullptr;
+            });
+        } else if (c == L"wait-window-gone") {
+            const std::wstring caption = Arg(c);
+            const long ms = Number(c);
+            WaitUntil(L"a window captioned \"" + caption + L"\" is still there", ms,
+                      [&] { return TopLevelWindowsCaptioned(caption).empty(); });
+        } else if (c == L"dialog-class") {
+            PrintLine(ClassOf(Dialog()));
+        } else if (c == L"dialog-text") {
+            // A message box shows its icon in a static too; that one has no text.
+            std::wstring text;
+            for (HWND s : ChildrenOfClass(Dialog(), L"Static")) {
+                if ((GetWindowLongW(s, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
+                const std::wstring part = WindowText(s);
+                if (part.empty()) continue;
+                if (!text.empty()) text += L"\n";
+                text += part;
+            }
+            PrintLine(text);
+        } else if (c == L"dialog-buttons") {
+            std::wstring captions;
+            for (HWND b : ChildrenOfClass(Dialog(), L"Button")) {
+                if (!IsWindowVisible(b)) continue;
+                if (!captions.empty()) captions += L"|";
+                captions += WithoutAccelerators(WindowText(b));
+            }
+            PrintLine(captions);
+        } else if (c == L"press") {
+            const std::wstring caption = Arg(c);
+            HWND dialog = Dialog();
+            HWND target = nullptr;
+            for (HWND b : ChildrenOfClass(dialog, L"Button")) {
+                if (IsWindowVisible(b) && WithoutAccelerators(WindowText(b)) == caption) target = b;
+            }
+            if (!target) Fail(L"the dialog has no button \"" + caption + L"\"");
+            // What the button itself would tell its dialog; unlike BM_CLICK it needs neither
+            // focus nor an active window.
+            if (!PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(target), BN_CLICKED),
+                              reinterpret_cast<LPARAM>(target))) {
+                Fail(L"PostMessage(WM_COMMAND) to the dialog failed");
+            }
+        } else if (c == L"sleep") {
+            Sleep(static_cast<DWORD>(Number(c)));
+        } else {
+            throw Failure("unknown command: " + Utf8(c), 2);
+        }
+    }
+
+    std::vector<std::wstring> m_args;
+    std::size_t m_next = 0;
+    DWORD m_waitMs = 10000;
+    HWND m_main = nullptr;
+    HWND m_dialog = nullptr;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    // Screen coordinates must be the physical ones that xdotool uses.
+    SetProcessDPIAware();
+    // Plain "\n" line ends for the shell that reads the answers; text mode would add "\r".
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+    try {
+        Driver(argc, argv).Run();
+        return 0;
+    } catch (const Failure& failure) {
+        std::fprintf(stderr, "orvdrv: %s\n", failure.what());
+        return failure.code;
+    }
+}
