@@ -7,15 +7,34 @@
 namespace orv {
 
 std::wstring FormatMacroText(const StepList& list, wchar_t separator) {
+    // Lines are put together in a small buffer that goes into the text a few thousand
+    // characters at a time: one string operation per chunk instead of several per cell.
     std::wstring text;
     text.reserve(list.Count() * 16);
+    constexpr std::size_t kChunk = 4096;
+    wchar_t chunk[kChunk];
+    std::size_t used = 0;
     for (std::size_t row = 0; row < list.Count(); ++row) {
         for (int cell = 0; cell < kCellCount; ++cell) {
-            if (cell) text.push_back(separator);
-            text.append(list.Cell(row, cell));
+            std::wstring_view value = list.Cell(row, cell);
+            if (used + value.size() + 2 > kChunk) {  // 2: room for a separator or CR LF
+                text.append(chunk, used);
+                used = 0;
+                if (value.size() + 2 > kChunk) {
+                    text.append(value);
+                    value = {};
+                }
+            }
+            for (const wchar_t c : value) chunk[used++] = c;
+            if (cell + 1 < kCellCount) {
+                chunk[used++] = separator;
+            } else {
+                chunk[used++] = L'\r';
+                chunk[used++] = L'\n';
+            }
         }
-        text.append(L"\r\n");
     }
+    text.append(chunk, used);
     return text;
 }
 
@@ -28,26 +47,28 @@ std::string EncodeMacroText(Platform& platform, std::wstring_view text) {
 std::wstring DecodeMacroBytes(Platform& platform, std::string_view bytes) { return DecodeTextBytes(platform, bytes); }
 
 void AppendMacroRows(std::wstring_view text, wchar_t separator, StepList& list) {
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        std::size_t end = text.find_first_of(L"\r\n", pos);
-        if (end == std::wstring_view::npos) end = text.size();
-        const std::wstring_view line = text.substr(pos, end - pos);
-        pos = end;
-        if (pos < text.size()) pos += (text[pos] == L'\r' && pos + 1 < text.size() && text[pos + 1] == L'\n') ? 2 : 1;
-        if (line.empty()) continue;  // a blank line (say, one an editor added at the end) is no step
-
+    // One pass over the characters: a line ends at CR, LF or the end of the text, and each of
+    // the first six separators on it closes a cell; whatever follows the sixth is ignored.
+    const wchar_t* p = text.data();
+    const wchar_t* const end = p + text.size();
+    while (p < end) {
         std::wstring_view cells[kCellCount];
-        std::size_t start = 0;
-        for (int cell = 0; cell < kCellCount; ++cell) {
-            const std::size_t next = line.find(separator, start);
-            if (next == std::wstring_view::npos) {
-                cells[cell] = line.substr(start);
-                break;
+        int cell = 0;
+        const wchar_t* start = p;
+        const wchar_t* q = p;
+        for (; q < end; ++q) {
+            const wchar_t c = *q;
+            if (c == L'\r' || c == L'\n') break;
+            if (c == separator && cell < kCellCount) {
+                cells[cell++] = std::wstring_view(start, static_cast<std::size_t>(q - start));
+                start = q + 1;
             }
-            cells[cell] = line.substr(start, next - start);
-            start = next + 1;
         }
+        const bool blank = q == p;  // a blank line (say, one an editor added at the end) is no step
+        if (cell < kCellCount) cells[cell] = std::wstring_view(start, static_cast<std::size_t>(q - start));
+        p = q;
+        if (p < end) p += (*p == L'\r' && p + 1 < end && p[1] == L'\n') ? 2 : 1;
+        if (blank) continue;
         list.Append(cells[0], cells[1], cells[2], cells[3], cells[4], cells[5]);
     }
 }

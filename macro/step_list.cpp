@@ -10,7 +10,7 @@ std::wstring_view StepList::Cell(std::size_t row, int cell) const {
     std::uint64_t offset = span.offset;
     for (int i = 0; i < cell; ++i) offset += span.length[static_cast<std::size_t>(i)];
     // Every span lies inside the arena, so no bounds check is needed here.
-    return std::wstring_view(m_text.data() + offset, span.length[static_cast<std::size_t>(cell)]);
+    return std::wstring_view(m_text.data() + static_cast<std::size_t>(offset), span.length[static_cast<std::size_t>(cell)]);
 }
 
 StepRow StepList::Row(std::size_t row) const {

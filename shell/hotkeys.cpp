@@ -87,6 +87,9 @@ void TAppForm::WMHotKey(std::uint32_t id) {
         if (HotkeyLocked || !gate.Enabled()) return false;
         MinimizedRun = false;
         HotkeyLocked = true;
+        // Each accepted press locks for a full 250 ms: restarting the lock timer keeps a
+        // free-running tick from unlocking a moment after the press.
+        TimerHotKeyLock.SetEnabled(false);
         TimerHotKeyLock.SetEnabled(true);
         if (HotkeyBeep1.Checked()) m_platform.MessageBeep(0);
         return true;
@@ -101,6 +104,9 @@ void TAppForm::WMHotKey(std::uint32_t id) {
     }
 }
 
-void TAppForm::TimerHotKeyLockTimer() { HotkeyLocked = false; }
+void TAppForm::TimerHotKeyLockTimer() {
+    HotkeyLocked = false;
+    TimerHotKeyLock.SetEnabled(false);
+}
 
 }  // namespace orv

@@ -18,6 +18,13 @@ constexpr wchar_t kWindowClass[] = L"OrvalinTickWindow";
 constexpr UINT kTickMessage = WM_APP + 1;  // wParam: generation of the arming, lParam: the TTimer
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
+// Lateness a deadline may have and still get its own tick, for intervals shorter than this: a lost
+// tick delays playback for good, while a few quick catch-up ticks go unnoticed. Busy systems wake
+// timer threads a few milliseconds late now and then.
+// Wine: wake-ups come on whole milliseconds and, on a two-core machine, now and then 2-6 ms late;
+// with one interval of allowance a 1 ms timer lost 1.5 % of its ticks, with 5 ms still 0.6 %.
+constexpr std::uint32_t kLateAllowanceMs = 10;
+
 // CreateWaitableTimerExW's CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803 and later);
 // the MinGW-w64 headers do not define it. Without it a waitable timer only wakes on the system
 // clock tick, 15.6 ms by default.
@@ -34,17 +41,17 @@ Win32TimerHost::Win32TimerHost(ErrorReport reportError) : m_reportError(std::mov
     QueryPerformanceFrequency(&frequency);
     m_frequency = frequency.QuadPart;
 
-    m_waitTimer = CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer,
-                                         TIMER_MODIFY_STATE | SYNCHRONIZE);
+    m_waitTimer.reset(
+        CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_MODIFY_STATE | SYNCHRONIZE));
     m_highResolution = m_waitTimer != nullptr;
     if (!m_waitTimer) {
         // Older systems reject the flag. A plain waitable timer is as fine as the system clock
         // tick, so ask for a 1 ms tick while the host lives.
-        m_waitTimer = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_MODIFY_STATE | SYNCHRONIZE);
+        m_waitTimer.reset(CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_MODIFY_STATE | SYNCHRONIZE));
         if (!m_waitTimer) ThrowLastError("CreateWaitableTimerExW");
         m_raisedResolution = timeBeginPeriod(1) == TIMERR_NOERROR;
     }
-    m_wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    m_wake.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!m_wake) ThrowLastError("CreateEventW");
 
     WNDCLASSEXW wc = {sizeof wc};
@@ -52,8 +59,8 @@ Win32TimerHost::Win32TimerHost(ErrorReport reportError) : m_reportError(std::mov
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kWindowClass;
     RegisterClassExW(&wc);  // fails harmlessly when a second host registers it again
-    m_window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                               this);
+    m_window =
+        CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
     if (!m_window) ThrowLastError("CreateWindowExW");
 
     m_scheduler = std::thread([this] { SchedulerLoop(); });
@@ -64,12 +71,9 @@ Win32TimerHost::~Win32TimerHost() {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
     }
-    SetEvent(m_wake);
+    SetEvent(m_wake.get());
     m_scheduler.join();
-    // Ticks still queued die with the window.
-    DestroyWindow(m_window);
-    CloseHandle(m_wake);
-    CloseHandle(m_waitTimer);
+    DestroyWindow(m_window);  // ticks still queued die with it
     if (m_raisedResolution) timeEndPeriod(1);
 }
 
@@ -85,8 +89,9 @@ void Win32TimerHost::Arm(TTimer& timer, std::uint32_t intervalMs) {
     schedule.generation = ++m_lastGeneration;
     schedule.anchor = now;
     schedule.intervalMs = intervalMs;
+    schedule.allowance = MsToCounts(std::max(intervalMs, kLateAllowanceMs));
     schedule.deadline = now + MsToCounts(intervalMs);
-    if (schedule.deadline < m_wakeAt) SetEvent(m_wake);
+    if (schedule.deadline < m_wakeAt) SetEvent(m_wake.get());
 }
 
 void Win32TimerHost::Disarm(TTimer& timer) {
@@ -110,6 +115,7 @@ LRESULT CALLBACK Win32TimerHost::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
 }
 
 void Win32TimerHost::OnTick(WPARAM generation, LPARAM timerBits) {
+    const std::int64_t dispatchedAt = Now();
     auto* timer = reinterpret_cast<TTimer*>(timerBits);
     // The generation, not the pointer, proves the tick current: a timer destroyed in the meantime
     // was disarmed, and a new one at the same address carries a newer generation.
@@ -125,8 +131,15 @@ void Win32TimerHost::OnTick(WPARAM generation, LPARAM timerBits) {
             if (!current()) return;
         }
         FireGuarded(*timer);  // unlocked: the handler may arm and disarm timers
+        const std::int64_t returnedAt = Now();
         std::lock_guard lock(m_mutex);
-        if (Schedule* schedule = current()) schedule->inFlight = false;
+        Schedule* schedule = current();
+        if (!schedule) return;
+        schedule->inFlight = false;
+        // A tick that waited in the queue beyond the allowance was the one late tick for the time
+        // the thread was busy elsewhere: the deadlines it missed meanwhile get none.
+        if (dispatchedAt - schedule->postedAt > schedule->allowance) SkipPast(*schedule, returnedAt);
+        if (schedule->deadline < m_wakeAt) SetEvent(m_wake.get());
     } catch (...) {
         // Only the mutex can throw here; a window procedure must not let it through.
     }
@@ -163,13 +176,20 @@ void Win32TimerHost::SchedulerLoop() noexcept {
             std::int64_t earliest = kNever;
             for (auto& [timer, schedule] : m_schedules) {
                 if (schedule.deadline <= now) {
-                    // A failed post (full queue) counts as a missed deadline.
-                    if (!schedule.inFlight &&
-                        PostMessageW(m_window, kTickMessage, static_cast<WPARAM>(schedule.generation),
+                    // A due timer whose tick is in flight waits for its handler to return (OnTick).
+                    if (schedule.inFlight) continue;
+                    if (PostMessageW(m_window, kTickMessage, static_cast<WPARAM>(schedule.generation),
                                      reinterpret_cast<LPARAM>(timer))) {
                         schedule.inFlight = true;
+                        schedule.postedAt = now;
+                        // Within the allowance the next deadline follows this one; beyond it this
+                        // tick stands for every deadline missed, and the phase resumes after now.
+                        SkipPast(schedule,
+                                 now - schedule.deadline > schedule.allowance ? now : schedule.deadline);
+                    } else {
+                        SkipPast(schedule, now);  // a full queue: skip rather than retry at once
                     }
-                    SkipTo(schedule, now);
+                    if (schedule.inFlight && schedule.deadline <= now) continue;
                 }
                 earliest = std::min(earliest, schedule.deadline);
             }
@@ -185,7 +205,7 @@ void Win32TimerHost::SchedulerLoop() noexcept {
 
 void Win32TimerHost::WaitUntil(std::int64_t deadline) noexcept {
     if (deadline == kNever) {
-        WaitForSingleObject(m_wake, INFINITE);
+        WaitForSingleObject(m_wake.get(), INFINITE);
         return;
     }
     const std::int64_t remaining = deadline - Now();
@@ -193,26 +213,31 @@ void Win32TimerHost::WaitUntil(std::int64_t deadline) noexcept {
     // Relative due time in 100 ns units, rounded up so that the wait never ends before the
     // deadline. Each wait is recomputed from the absolute deadline, so wake-up latency never adds up.
     LARGE_INTEGER due;
-    due.QuadPart = -((remaining * 10'000'000 + m_frequency - 1) / m_frequency);
-    if (!SetWaitableTimer(m_waitTimer, &due, 0, nullptr, nullptr, FALSE)) {
+    due.QuadPart = -CountsToUnits(remaining, 10'000'000);
+    if (!SetWaitableTimer(m_waitTimer.get(), &due, 0, nullptr, nullptr, FALSE)) {
         // Should not happen; a timed wait is coarser but keeps the thread alive.
-        WaitForSingleObject(m_wake, static_cast<DWORD>((remaining * 1000 + m_frequency - 1) / m_frequency));
+        WaitForSingleObject(m_wake.get(), static_cast<DWORD>(std::min<std::int64_t>(
+                                              CountsToUnits(remaining, 1000), INFINITE - 1)));
         return;
     }
-    const HANDLE handles[] = {m_wake, m_waitTimer};
+    const HANDLE handles[] = {m_wake.get(), m_waitTimer.get()};
     WaitForMultipleObjects(2, handles, FALSE, INFINITE);
 }
 
-// Moves the schedule to its first deadline after `now`, keeping the phase set by the Arm.
-void Win32TimerHost::SkipTo(Schedule& schedule, std::int64_t now) const {
-    const std::int64_t elapsed = now - schedule.anchor;
-    const std::uint64_t elapsedMs =
-        static_cast<std::uint64_t>(elapsed / m_frequency) * 1000 + (elapsed % m_frequency) * 1000 / m_frequency;
-    schedule.index = std::max(schedule.index + 1, elapsedMs / schedule.intervalMs + 1);
-    // elapsedMs is rounded down; step past any deadline it still leaves at or before `now`.
+// Moves the schedule forward to its first deadline after `bound` (never back), keeping the phase
+// set by the Arm.
+void Win32TimerHost::SkipPast(Schedule& schedule, std::int64_t bound) const {
+    const std::int64_t elapsed = bound - schedule.anchor;
+    if (elapsed > 0) {
+        const std::uint64_t elapsedMs =
+            static_cast<std::uint64_t>(elapsed / m_frequency) * 1000 +
+            static_cast<std::uint64_t>(elapsed % m_frequency * 1000 / m_frequency);
+        schedule.index = std::max(schedule.index, elapsedMs / schedule.intervalMs + 1);
+    }
+    // elapsedMs is rounded down; step past any deadline it still leaves at or before `bound`.
     for (;;) {
         schedule.deadline = schedule.anchor + MsToCounts(schedule.index * schedule.intervalMs);
-        if (schedule.deadline > now) return;
+        if (schedule.deadline > bound) return;
         ++schedule.index;
     }
 }
@@ -221,6 +246,12 @@ std::int64_t Win32TimerHost::Now() const {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
     return now.QuadPart;
+}
+
+// Rounded up; split so that long waits on a fast counter cannot overflow.
+std::int64_t Win32TimerHost::CountsToUnits(std::int64_t counts, std::int64_t unitsPerSecond) const {
+    return counts / m_frequency * unitsPerSecond +
+           ((counts % m_frequency) * unitsPerSecond + m_frequency - 1) / m_frequency;
 }
 
 // Exact for any counter frequency (no rounding error that would add up over many deadlines) and

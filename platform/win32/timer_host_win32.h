@@ -11,6 +11,7 @@
 #include <functional>
 #include <limits>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,14 +21,19 @@
 namespace orv {
 
 // Schedule rules:
-// - Arm(timer, ms) starts the count from now: deadlines at now + k·ms for k = 1, 2, ...; each one is
-//   the previous deadline plus the interval, so late handlers never shift the ones after them.
-// - A tick is in flight from the moment it is posted until its handler returns. Deadlines that pass
-//   meanwhile are dropped, not queued: a timer never has two ticks waiting and its handler never
-//   re-enters, even when it runs a modal loop itself. The next tick comes at the first deadline of
-//   the original phase after that, so a stalled thread gets one late tick and no burst.
-// - Between two ticks of one timer the thread always reaches its message loop with no tick of that
-//   timer waiting, so input and painting keep their turn even when a handler outlasts its interval.
+// - Arm(timer, ms) starts the count from now: deadline k is at now + k·ms, k = 1, 2, ... Deadlines
+//   follow from the Arm alone, so a late tick never shifts the ones after it: no drift.
+// - One tick per timer at a time: a tick is in flight from its post until its handler returns, and
+//   the next one is posted only after that. The queue never holds two ticks of one timer, and a
+//   handler that runs a modal loop is not re-entered by its own timer (unless it re-arms it: a new
+//   Arm starts afresh). The next tick is posted by the scheduler thread after the return, not
+//   queued by it, so a handler that outlasts its interval leaves the UI thread room to reach its
+//   message loop (input, painting) between ticks.
+// - Falling behind: ticks may come late. While a deadline is overdue by no more than its allowance,
+//   max(interval, 10 ms), it still gets its own tick, so timer jitter and handlers a little longer
+//   than their interval cost no tick (catching up at most 10 ms worth, back to back). Overdue by
+//   more, the thread fell behind: it gets one late tick for all it missed, then ticks resume on
+//   the original phase. A stall never turns into a burst of catch-up ticks.
 // - Disarm or a new Arm makes a tick already posted for the timer stale; it is discarded unseen.
 //
 // Arm and Disarm are called on the thread that created the host; handlers may arm and disarm any
@@ -56,9 +62,11 @@ private:
         std::uint64_t generation = 0;  // distinguishes this arming from earlier ones of the timer
         std::int64_t anchor = 0;       // performance-counter time of the Arm
         std::uint32_t intervalMs = 0;
-        std::uint64_t index = 1;  // the next deadline is anchor + index · interval
+        std::int64_t allowance = 0;  // how late a deadline may be served, in counter units
+        std::uint64_t index = 1;     // the next deadline is anchor + index · interval
         std::int64_t deadline = 0;
         bool inFlight = false;
+        std::int64_t postedAt = 0;  // of the tick in flight
     };
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -67,15 +75,21 @@ private:
     void Report(const std::wstring& message) noexcept;
     void SchedulerLoop() noexcept;
     void WaitUntil(std::int64_t deadline) noexcept;
-    void SkipTo(Schedule& schedule, std::int64_t now) const;
+    void SkipPast(Schedule& schedule, std::int64_t bound) const;
     std::int64_t Now() const;
     std::int64_t MsToCounts(std::uint64_t ms) const;
+    std::int64_t CountsToUnits(std::int64_t counts, std::int64_t unitsPerSecond) const;
+
+    struct HandleCloser {
+        void operator()(HANDLE handle) const { CloseHandle(handle); }
+    };
+    using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
     ErrorReport m_reportError;
     std::int64_t m_frequency = 1;
     HWND m_window = nullptr;
-    HANDLE m_waitTimer = nullptr;
-    HANDLE m_wake = nullptr;  // auto-reset: the schedule got an earlier deadline, or stop
+    UniqueHandle m_waitTimer;
+    UniqueHandle m_wake;  // auto-reset: the schedule got an earlier deadline, or stop
     bool m_highResolution = false;
     bool m_raisedResolution = false;
 

@@ -12,7 +12,6 @@
 namespace orv {
 namespace {
 
-constexpr wchar_t kTimerWindowClass[] = L"OrvalinTimerWindow";
 
 std::wstring FolderOf(const std::wstring& path) {
     const auto slash = path.find_last_of(L"\\/");
@@ -46,48 +45,13 @@ LRESULT CALLBACK DialogCbtProc(int code, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-Win32Platform::Win32Platform() {
-    WNDCLASSEXW wc = {sizeof wc};
-    wc.lpfnWndProc = TimerWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = kTimerWindowClass;
-    RegisterClassExW(&wc);
-    m_timerWindow = CreateWindowExW(0, kTimerWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    wc.hInstance, this);
-}
+Win32Platform::Win32Platform() = default;
 
-Win32Platform::~Win32Platform() {
-    if (m_timerWindow) DestroyWindow(m_timerWindow);
-}
+Win32Platform::~Win32Platform() = default;
 
-// --- timers -----------------------------------------------------------------------------------
+void Win32Platform::Arm(TTimer& timer, std::uint32_t intervalMs) { m_timers.Arm(timer, intervalMs); }
 
-LRESULT CALLBACK Win32Platform::TimerWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    } else if (msg == WM_TIMER) {
-        auto* self = reinterpret_cast<Win32Platform*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self) self->OnTimer(wp);
-        return 0;
-    }
-    return DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-void Win32Platform::Arm(TTimer& timer, std::uint32_t intervalMs) {
-    m_armed.insert(&timer);
-    SetTimer(m_timerWindow, reinterpret_cast<UINT_PTR>(&timer), intervalMs, nullptr);
-}
-
-void Win32Platform::Disarm(TTimer& timer) {
-    if (m_armed.erase(&timer)) KillTimer(m_timerWindow, reinterpret_cast<UINT_PTR>(&timer));
-}
-
-void Win32Platform::OnTimer(UINT_PTR id) {
-    auto* timer = reinterpret_cast<TTimer*>(id);
-    if (!m_armed.count(timer)) return;  // a tick already queued when the timer was stopped
-    Guarded(*this, [timer] { timer->Fire(); });
-}
+void Win32Platform::Disarm(TTimer& timer) { m_timers.Disarm(timer); }
 
 // --- process ----------------------------------------------------------------------------------
 

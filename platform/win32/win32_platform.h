@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/platform.h"
+#include "platform/win32/timer_host_win32.h"
 
 namespace orv {
 
@@ -74,16 +75,14 @@ public:
     void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
 
 private:
-    static LRESULT CALLBACK TimerWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    void OnTimer(UINT_PTR id);
     bool Fail() {
         m_lastError = ::GetLastError();
         return false;
     }
 
-    HWND m_timerWindow = nullptr;
     HWND m_mainWindow = nullptr;
-    std::set<TTimer*> m_armed;
+    // Drift-free ticks that keep coming inside menus and modal boxes.
+    Win32TimerHost m_timers{[this](const std::wstring& message) { ShowErrorBox(message); }};
     std::uint32_t m_lastError = 0;
     std::wstring m_appTitle = L"Orvalin";
 };

@@ -253,7 +253,8 @@ e2e_app_ended() {
 drv() {
   local out err status=0
   err=$(mktemp)
-  out=$(wine "$ORVDRV_EXE" "$@" 2>"$err" 9>&-) || status=$?
+  # The "." keeps trailing empty answer lines, which $(...) would drop.
+  out=$(wine "$ORVDRV_EXE" "$@" 2>"$err" 9>&- && printf .) || status=$?
   if ((status != 0)); then
     printf '[%s] driver failed (exit %d): orvdrv %s\n%s\n' "${e2e_scenario:-e2e}" "$status" "$*" \
       "$(grep -v '^$' "$err")" >&2
@@ -261,15 +262,25 @@ drv() {
     return "$status"
   fi
   rm -f "$err"
-  [[ -z $out ]] || printf '%s\n' "$out"
+  printf '%s' "${out%.}"
 }
 
-# drv_read ARGS...: like drv, with the answer lines in the array R.
+# drv_read ARGS...: like drv, with the answer lines in the array R (an empty answer is an
+# empty element).
 drv_read() {
   local out
-  out=$(drv "$@") || fail "driver failed: orvdrv $*"
+  out=$(drv "$@" && printf .) || fail "driver failed: orvdrv $*"
   R=()
-  [[ -z $out ]] || mapfile -t R <<<"$out"
+  out=${out%.}
+  [[ -z $out ]] || mapfile -t R < <(printf '%s' "$out")
+}
+
+# drv_is EXPECTED ARGS...: true when the driver's one answer line to ARGS is EXPECTED (for
+# wait_until).
+drv_is() {
+  local expected=$1 out
+  shift
+  out=$(drv "$@" 2>/dev/null) && [[ $out == "$expected" ]]
 }
 
 # expect_controls < TABLE: one driver call for many queries, each line "QUERY => EXPECTED".
@@ -318,12 +329,111 @@ shot_main() {
   e2e_log "screenshot: $ORV_E2E_ARTEFACTS/$1.png"
 }
 
+# pointer_to X Y: moves the pointer there and waits until it is there. (`xdotool mousemove
+# --sync` alone waits for motion, which never comes when the pointer is there already.)
+pointer_to() {
+  local here
+  here=$(xdotool getmouselocation)
+  [[ $here == "x:$1 y:$2 "* ]] || xdotool mousemove --sync "$1" "$2"
+}
+
 # click_control ID: a real left click in the middle of a main-window control.
 click_control() {
   local xy
   xy=$(drv center "$1") || fail "no screen position for control $1"
   # shellcheck disable=SC2086  # "x y"
-  xdotool mousemove --sync $xy click --delay 0 1
+  pointer_to $xy
+  xdotool click --delay 0 1
+}
+
+# --- the step list and macro files ----------------------------------------------------------
+
+# win_path UNIX-PATH: the name a Windows program in the prefix uses for the file (drive Z: is
+# the Unix root).
+win_path() { printf 'Z:%s\n' "${1//\//\\}"; }
+
+# glob_quote TEXT: TEXT as a shell pattern that matches only itself (for expect_match).
+glob_quote() { printf '%s\n' "$1" | sed 's/[][\\*?]/\\&/g'; }
+
+# click_row ROW [CLICKS]: real left click(s) on a row of the step list (rows from 0).
+click_row() {
+  local xy
+  xy=$(drv row-center "$kListView1" "$1") || fail "no screen position for step row $1"
+  # shellcheck disable=SC2086  # "x y"
+  pointer_to $xy
+  xdotool click --repeat "${2:-1}" --delay 80 1
+}
+
+# drag_row FROM TO: presses on row FROM, moves in small steps onto row TO and lets go there.
+drag_row() {
+  local from to
+  from=$(drv row-center "$kListView1" "$1") || fail "no screen position for step row $1"
+  to=$(drv row-center "$kListView1" "$2") || fail "no screen position for step row $2"
+  # shellcheck disable=SC2086  # "x y"
+  drag_to $from $to
+}
+
+# drag_to X0 Y0 X1 Y1: a real left-button drag between two screen points, in ten steps (Wine
+# merges motion that comes in a burst).
+drag_to() {
+  local i
+  pointer_to "$1" "$2"
+  xdotool mousedown 1
+  for i in $(seq 10); do
+    pointer_to $(($1 + ($3 - $1) * i / 10)) $(($2 + ($4 - $2) * i / 10))
+    sleep 0.03
+  done
+  sleep 0.1
+  xdotool mouseup 1
+}
+
+# type_into CAPTION TEXT: waits for a window with this caption to take the keyboard, then types
+# TEXT into the control that has the focus.
+type_into() {
+  drv wait-window "$1" 10000 wait-active 5000 >/dev/null || fail "no active window captioned \"$1\""
+  xdotool type --delay 15 -- "$2"
+}
+
+# answer_file_dialog CAPTION UNIX-PATH: answers the open ("Open") or save ("Save As") dialog as
+# a user does: types the full name into its File name field and presses Enter.
+answer_file_dialog() {
+  local name
+  name=$(win_path "$2")
+  type_into "$1" "$name"
+  # 1148: the dialog's File name box.
+  drv_read wait-window "$1" 1000 dlg-text 1148
+  [[ ${R[0]} == "$name" ]] || fail "typed '$name' into the \"$1\" dialog; its File name box holds '${R[0]}'"
+  xdotool key Return
+}
+
+# answer_overwrite_question ANSWER: the save dialog's question whether to replace an existing
+# file (Wine captions it "Error"), answered Yes or No.
+answer_overwrite_question() {
+  drv_read wait-window Error 5000 dialog-text
+  expect_match "the save dialog's question" '*already exists*replace*' "${R[0]}"
+  drv wait-window Error 1000 press "$1" wait-window-gone Error 5000 >/dev/null ||
+    fail "the replace question did not go after $1"
+}
+
+# expect_error_box TEXT-PATTERN: the program's error box (captioned "Orvalin") is shown with
+# this text; OK closes it.
+expect_error_box() {
+  if ! drv_read_ok wait-window Orvalin 5000 dialog-text; then
+    e2e_mismatch "no error box captioned Orvalin appeared (expected a text like '$1')"
+    return
+  fi
+  expect_match "text of the error box" "$1" "${R[0]}"
+  drv wait-window Orvalin 1000 press OK wait-window-gone Orvalin 5000 >/dev/null || fail "the error box did not close"
+}
+
+# drv_read_ok ARGS...: drv_read that answers 1 instead of ending the scenario when the driver
+# fails.
+drv_read_ok() {
+  local out
+  R=()
+  out=$(drv "$@" 2>/dev/null && printf .) || return 1
+  out=${out%.}
+  [[ -z $out ]] || mapfile -t R < <(printf '%s' "$out")
 }
 
 # Unix path of the per-user settings file: %APPDATA%\QUENZAL\Orvalin\settings.ini.
@@ -392,6 +502,13 @@ expect_file_bytes() {
   actual:   $(od -An -c -v "$file" | tr -s ' \n' ' ')"
   fi
   rm -f "$expected"
+}
+
+# file_is_bytes FILE PRINTF-FORMAT: true when the file holds exactly these bytes (for
+# wait_until; expect_file_bytes reports the difference).
+file_is_bytes() {
+  # shellcheck disable=SC2059  # the format is the expected content
+  [[ -f $1 ]] && cmp -s <(printf "$2") "$1"
 }
 
 # The lines of an INI file without BOM and line-end CRs, for comparing contents.

@@ -198,6 +198,9 @@ TEST_F(RecordingTest, HotkeysActWithALockAndABeepAndRespectTheirGates) {
     f.WMHotKey(f.hotkeyR1);
     EXPECT_EQ(f.ButtonRecord.Caption(), L"Record");
     EXPECT_EQ(Count(L"Beep 0"), 2);
+    os.Advance(240);  // every accepted press locks for its own full 250 ms
+    f.WMHotKey(f.hotkeyR1);
+    EXPECT_EQ(f.ButtonRecord.Caption(), L"Record");
 
     // A file loaded during a recording enables the play hotkey, which then stops the recording
     // and starts playback.

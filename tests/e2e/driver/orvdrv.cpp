@@ -18,19 +18,40 @@
 //   rect ID                                control's screen rectangle "left top right bottom"
 //   center ID                              its centre "x y", ready for `xdotool mousemove`
 //   window-rect                            the main window's screen rectangle, as for rect
+//   iconic                                 1 while the main window is minimized, else 0
 //   exists                                 1 while the main window exists, else 0 (never fails)
+// The step list (a list view; ID is its control id, rows numbered from 0):
+//   row ID ROW                             the row's cells joined by ","
+//   table ID                               every row as for `row`, joined by "|"
+//   selected ID                            numbers of the selected rows, space-separated
+//   row-rect ID ROW | row-center ID ROW    screen rectangle / centre of the row's first cell
 // Actions on the main window (no output):
 //   click ID                               posts BM_CLICK to the child
 //   command ID                             posts WM_COMMAND with a menu command id
 //   wait-shown MS                          waits until the main window is visible (start-up done)
 //   wait-gone MS                           waits until the main window is destroyed
+//   wait-caption TEXT MS                   waits until the main window has this caption
+//   wait-rows ID N MS                      waits until the list view has N rows
+//   drop FILE... [--]                      files dropped from the shell: posts WM_DROPFILES with
+//                                          a wide DROPFILES block made in the program's memory
 //   find MS                                forgets the main window and waits for one again
 // Other top-level windows (message boxes, dialogs):
 //   wait-window CAPTION MS                 waits for a visible top-level window with this caption
 //                                          and makes it the current dialog
+//   wait-active MS                         waits until it is the foreground window (typed keys
+//                                          go to it)
 //   dialog-class | dialog-text             its class name; its message text (static children)
+//   dialog-owner                           its owner window's handle as for hwnd (0x00000000: none)
+//   dialog-above-main                      1 when it is above the main window in the z-order
 //   dialog-buttons                         its button captions joined by "|"
 //   press CAPTION                          presses its button with this caption ("&" ignored)
+//   dialog-rect                            its screen rectangle "left top right bottom"
+//   dialog-controls                        its direct children as "class:id:text", joined by "|"
+//   dlg-text REF | dlg-checked REF         a child's text (WM_GETTEXT); BM_GETCHECK as for checked
+//   dlg-enabled REF | dlg-center REF       a child's enabled state 1/0; its centre "x y"
+//       REF names a direct child of the dialog: a number is a control id; otherwise NAME or
+//       NAME#N, the first (or N-th, from 0) child whose class is NAME (any case) or whose
+//       caption without "&" is NAME, in creation order: Edit#2, "Double Click#1", OK
 //   wait-window-gone CAPTION MS            waits until no such window is left
 // Misc:
 //   sleep MS
@@ -40,6 +61,7 @@
 // usage error); the lines printed before it stand.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -148,11 +170,15 @@ public:
         }
     }
     ~RemoteBuffer() {
-        VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
+        if (m_address) VirtualFreeEx(m_process, m_address, 0, MEM_RELEASE);
         CloseHandle(m_process);
     }
     RemoteBuffer(const RemoteBuffer&) = delete;
     RemoteBuffer& operator=(const RemoteBuffer&) = delete;
+
+    // The memory stays in the program when the buffer goes: for a block that the program
+    // itself releases (a dropped-files block, freed by DragFinish).
+    void HandOver() { m_address = nullptr; }
 
     char* Address() const { return static_cast<char*>(m_address); }
     void Write(std::size_t offset, const void* data, std::size_t size) {
@@ -312,6 +338,90 @@ private:
         return buffer.ReadText(sizeof(LVITEMW), kMaxChars);
     }
 
+    std::wstring RowText(HWND list, int row) {
+        const int columns = static_cast<int>(SendMessageW(ListView_GetHeader(list), HDM_GETITEMCOUNT, 0, 0));
+        std::wstring text;
+        for (int column = 0; column < columns; ++column) {
+            if (column) text += L",";
+            text += CellText(list, row, column);
+        }
+        return text;
+    }
+
+    int RowCount(HWND list) { return static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)); }
+
+    // The first cell of a row on the screen: where a user clicks to pick the row.
+    RECT RowRect(HWND list, int row) {
+        if (row < 0 || row >= RowCount(list)) {
+            Fail(L"the list has " + std::to_wstring(RowCount(list)) + L" rows, no row " + std::to_wstring(row));
+        }
+        RemoteBuffer buffer(list, sizeof(RECT));
+        RECT r = {};
+        r.left = LVIR_LABEL;
+        buffer.Write(0, &r, sizeof r);
+        if (!SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(buffer.Address()))) {
+            Fail(L"LVM_GETITEMRECT failed for row " + std::to_wstring(row));
+        }
+        buffer.Read(0, &r, sizeof r);
+        MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+
+    // What the shell hands a window that files are dropped on: a DROPFILES header followed by
+    // the wide names, each ending in NUL, and one more NUL. DragQueryFileW and DragFinish get
+    // the block's address as the HDROP: GlobalLock answers a plain pointer unchanged, and under
+    // Wine DragFinish's GlobalFree of memory the heap never gave out fails without harm (checked:
+    // the program reads every name and lives on).
+    void DropFiles(HWND main, const std::vector<std::wstring>& files) {
+        std::wstring names;
+        for (const std::wstring& file : files) {
+            names += file;
+            names += L'\0';
+        }
+        names += L'\0';
+        DROPFILES header = {};
+        header.pFiles = sizeof header;
+        header.fNC = FALSE;
+        header.fWide = TRUE;
+        RECT client = {};
+        GetClientRect(main, &client);
+        header.pt = {client.right / 2, client.bottom / 2};
+        const std::size_t size = sizeof header + names.size() * sizeof(wchar_t);
+        RemoteBuffer block(main, size);
+        block.Write(0, &header, sizeof header);
+        block.Write(sizeof header, names.data(), names.size() * sizeof(wchar_t));
+        if (!PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(block.Address()), 0)) {
+            Fail(L"PostMessage(WM_DROPFILES) failed, error " + std::to_wstring(GetLastError()));
+        }
+        block.HandOver();
+    }
+
+    // A child of the current dialog, as described for REF at the top of this file.
+    HWND DialogChild(const std::wstring& command) {
+        const std::wstring ref = Arg(command);
+        HWND dialog = Dialog();
+        if (!ref.empty() && ref.find_first_not_of(L"0123456789") == std::wstring::npos) {
+            HWND child = GetDlgItem(dialog, std::wcstol(ref.c_str(), nullptr, 10));
+            if (!child) Fail(L"the dialog has no control with id " + ref);
+            return child;
+        }
+        std::wstring name = ref;
+        long index = 0;
+        const auto hash = ref.rfind(L'#');
+        if (hash != std::wstring::npos && hash + 1 < ref.size() &&
+            ref.find_first_not_of(L"0123456789", hash + 1) == std::wstring::npos) {
+            name = ref.substr(0, hash);
+            index = std::wcstol(ref.c_str() + hash + 1, nullptr, 10);
+        }
+        long seen = 0;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            const bool match = _wcsicmp(ClassOf(child).c_str(), name.c_str()) == 0 ||
+                               WithoutAccelerators(WindowText(child)) == name;
+            if (match && seen++ == index) return child;
+        }
+        Fail(L"the dialog has no child " + ref);
+    }
+
     void Execute(const std::wstring& c) {
         if (c == L"hwnd") {
             PrintLine(Hex(reinterpret_cast<ULONG_PTR>(Main())));
@@ -366,6 +476,66 @@ private:
             } else {
                 PrintLine(std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2));
             }
+        } else if (c == L"iconic") {
+            PrintLine(IsIconic(Main()) ? L"1" : L"0");
+        } else if (c == L"row") {
+            HWND list = Child(c);
+            const long row = Number(c);
+            if (row < 0 || row >= RowCount(list)) {
+                Fail(L"the list has " + std::to_wstring(RowCount(list)) + L" rows, no row " + std::to_wstring(row));
+            }
+            PrintLine(RowText(list, row));
+        } else if (c == L"table") {
+            HWND list = Child(c);
+            std::wstring text;
+            const int rows = RowCount(list);
+            for (int row = 0; row < rows; ++row) {
+                if (row) text += L"|";
+                text += RowText(list, row);
+            }
+            PrintLine(text);
+        } else if (c == L"selected") {
+            HWND list = Child(c);
+            std::wstring text;
+            for (int row = ListView_GetNextItem(list, -1, LVNI_SELECTED); row >= 0;
+                 row = ListView_GetNextItem(list, row, LVNI_SELECTED)) {
+                if (!text.empty()) text += L" ";
+                text += std::to_wstring(row);
+            }
+            PrintLine(text);
+        } else if (c == L"row-rect" || c == L"row-center") {
+            HWND list = Child(c);
+            const RECT r = RowRect(list, Number(c));
+            if (c == L"row-rect") {
+                PrintLine(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) +
+                          L" " + std::to_wstring(r.bottom));
+            } else {
+                PrintLine(std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2));
+            }
+        } else if (c == L"wait-caption") {
+            const std::wstring caption = Arg(c);
+            const long ms = Number(c);
+            HWND main = Main();
+            WaitUntil(L"the caption is not \"" + caption + L"\" (it is \"" + WindowText(main) + L"\")", ms,
+                      [&] { return WindowText(main) == caption; });
+        } else if (c == L"wait-rows") {
+            HWND list = Child(c);
+            const long rows = Number(c);
+            const long ms = Number(c);
+            const DWORD start = GetTickCount();
+            while (RowCount(list) != rows) {
+                if (GetTickCount() - start >= static_cast<DWORD>(ms)) {
+                    Fail(L"timed out after " + std::to_wstring(ms) + L" ms: the list has " +
+                         std::to_wstring(RowCount(list)) + L" rows, not " + std::to_wstring(rows));
+                }
+                Sleep(50);
+            }
+        } else if (c == L"drop") {
+            std::vector<std::wstring> files;
+            while (m_next < m_args.size() && m_args[m_next] != L"--") files.push_back(m_args[m_next++]);
+            if (m_next < m_args.size()) ++m_next;  // the "--"
+            if (files.empty()) throw Failure("drop needs at least one file", 2);
+            DropFiles(Main(), files);
         } else if (c == L"exists") {
             if (!m_main) {
                 const auto windows = MainWindows();
@@ -403,6 +573,20 @@ private:
             const long ms = Number(c);
             WaitUntil(L"a window captioned \"" + caption + L"\" is still there", ms,
                       [&] { return TopLevelWindowsCaptioned(caption).empty(); });
+        } else if (c == L"wait-active") {
+            const long ms = Number(c);
+            HWND dialog = Dialog();
+            WaitUntil(L"the dialog is not the foreground window", ms, [&] { return GetForegroundWindow() == dialog; });
+        } else if (c == L"dialog-owner") {
+            PrintLine(Hex(reinterpret_cast<ULONG_PTR>(GetWindow(Dialog(), GW_OWNER))));
+        } else if (c == L"dialog-above-main") {
+            HWND dialog = Dialog();
+            HWND main = Main();
+            bool above = false;
+            for (HWND w = GetWindow(main, GW_HWNDPREV); w; w = GetWindow(w, GW_HWNDPREV)) {
+                if (w == dialog) above = true;
+            }
+            PrintLine(above ? L"1" : L"0");
         } else if (c == L"dialog-class") {
             PrintLine(ClassOf(Dialog()));
         } else if (c == L"dialog-text") {
@@ -438,6 +622,28 @@ private:
                               reinterpret_cast<LPARAM>(target))) {
                 Fail(L"PostMessage(WM_COMMAND) to the dialog failed");
             }
+        } else if (c == L"dialog-rect") {
+            RECT r;
+            GetWindowRect(Dialog(), &r);
+            PrintLine(std::to_wstring(r.left) + L" " + std::to_wstring(r.top) + L" " + std::to_wstring(r.right) + L" " +
+                      std::to_wstring(r.bottom));
+        } else if (c == L"dialog-controls") {
+            std::wstring text;
+            for (HWND child = GetWindow(Dialog(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+                if (!text.empty()) text += L"|";
+                text += ClassOf(child) + L":" + std::to_wstring(GetDlgCtrlID(child)) + L":" + WindowText(child);
+            }
+            PrintLine(text);
+        } else if (c == L"dlg-text") {
+            PrintLine(WindowText(DialogChild(c)));
+        } else if (c == L"dlg-checked") {
+            PrintLine(std::to_wstring(SendMessageW(DialogChild(c), BM_GETCHECK, 0, 0)));
+        } else if (c == L"dlg-enabled") {
+            PrintLine(IsWindowEnabled(DialogChild(c)) ? L"1" : L"0");
+        } else if (c == L"dlg-center") {
+            RECT r;
+            GetWindowRect(DialogChild(c), &r);
+            PrintLine(std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2));
         } else if (c == L"sleep") {
             Sleep(static_cast<DWORD>(Number(c)));
         } else {

@@ -1,0 +1,355 @@
+// Macro benchmark: how a recorded macro of a million steps fares in the step list and the
+// macro file code, measured on this machine and printed next to the figures we aim for.
+//
+//   macro_bench [rows]        (default 1000000)
+//
+// Save and load time the real code paths (FormatMacroText + EncodeMacroText + file write,
+// file read + DecodeMacroBytes + AppendMacroRows) against plain writing and reading of the same
+// bytes. The ANSI code page is Windows-1252, converted through tables taken from the in-memory
+// platform at start (its own loops are written for clarity, not speed, while the system's
+// converters are fast); a check at start makes sure both give the same results.
+// Every timed measure runs several times and the median is printed. Always exits 0.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "macro/macro_file.h"
+#include "macro/step_list.h"
+#include "platform/fake/fake_platform.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr int kRuns = 5;
+constexpr std::size_t kAppends = 100000;
+constexpr wchar_t kSeparator = L',';
+
+double Milliseconds(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Microseconds(Clock::duration d) { return std::chrono::duration<double, std::micro>(d).count(); }
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// Nearest-rank percentile of sorted values.
+double Percentile(const std::vector<double>& sorted, double p) {
+    std::size_t rank = static_cast<std::size_t>(p / 100.0 * static_cast<double>(sorted.size()) + 0.999999);
+    rank = std::clamp<std::size_t>(rank, 1, sorted.size());
+    return sorted[rank - 1];
+}
+
+// Resident set size of this process, from /proc/self/statm; 0 when it cannot be read.
+std::size_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t size = 0;
+    std::size_t resident = 0;
+    if (!(statm >> size >> resident)) return 0;
+    return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) {
+            close(fd);
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return close(fd) == 0;
+}
+
+std::optional<std::string> ReadFile(const std::string& path) {
+    const int fd = open(path.c_str(), O_RDONLY);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (fstat(fd, &st) != 0) {
+        close(fd);
+        return std::nullopt;
+    }
+    std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    close(fd);
+    bytes.resize(done);
+    return bytes;
+}
+
+// The in-memory platform with table-driven Windows-1252 conversions.
+class BenchPlatform : public orv::FakePlatform {
+public:
+    BenchPlatform() {
+        for (int b = 0; b < 256; ++b) m_toWide[static_cast<std::size_t>(b)] = FakePlatform::AnsiToWide(std::string(1, static_cast<char>(b)))[0];
+        m_fromWide.fill(-1);
+        std::string byte;
+        for (std::size_t c = 1; c < m_fromWide.size(); ++c) {
+            if (FakePlatform::WideToAnsi(std::wstring(1, static_cast<wchar_t>(c)), byte) && byte.size() == 1) {
+                m_fromWide[c] = static_cast<std::int16_t>(static_cast<unsigned char>(byte[0]));
+            }
+        }
+    }
+
+    bool WideToAnsi(std::wstring_view text, std::string& bytes) override {
+        bytes.resize(text.size());
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const auto c = static_cast<std::uint32_t>(text[i]);
+            const int b = c < 0x80 ? static_cast<int>(c) : c < m_fromWide.size() ? m_fromWide[c] : -1;
+            if (b < 0) return false;
+            bytes[i] = static_cast<char>(b);
+        }
+        return true;
+    }
+
+    std::wstring AnsiToWide(std::string_view bytes) override {
+        std::wstring text(bytes.size(), L'\0');
+        for (std::size_t i = 0; i < bytes.size(); ++i) text[i] = m_toWide[static_cast<unsigned char>(bytes[i])];
+        return text;
+    }
+
+    // Whether this converter and the in-memory platform's own agree on `text` and back.
+    bool AgreesWithFake(std::wstring_view text) {
+        std::string fast, plain;
+        const bool fastOk = WideToAnsi(text, fast);
+        const bool plainOk = FakePlatform::WideToAnsi(text, plain);
+        if (fastOk != plainOk || (fastOk && fast != plain)) return false;
+        std::string all;
+        for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+        return AnsiToWide(all) == FakePlatform::AnsiToWide(all) && (!fastOk || AnsiToWide(fast) == FakePlatform::AnsiToWide(plain));
+    }
+
+private:
+    std::array<wchar_t, 256> m_toWide{};
+    std::array<std::int16_t, 0x10000> m_fromWide{};
+};
+
+// Recorded-style steps: the pointer wanders over a 1920 x 1080 screen, about one step in 20
+// presses a button, and a pause now and then.
+class Recorder {
+public:
+    Recorder() {
+        for (int i = 0; i < 1920; ++i) m_numbers.push_back(std::to_wstring(i));
+    }
+
+    void Next(std::array<std::wstring_view, orv::kCellCount>& cells) {
+        ++m_step;
+        cells = {};
+        if (m_step % 100000 == 50000) {
+            cells = {L"-", L"-", L"-", L"-", L"-", L"0.5"};
+            return;
+        }
+        m_x = Wander(m_x, 1920);
+        m_y = Wander(m_y, 1080);
+        cells[orv::kCellX] = m_numbers[static_cast<std::size_t>(m_x)];
+        cells[orv::kCellY] = m_numbers[static_cast<std::size_t>(m_y)];
+        if (m_step % 20 == 0) cells[orv::kCellLeft + static_cast<int>(m_step / 20 % 3)] = L"X";
+    }
+
+    void AppendTo(orv::StepList& list) {
+        std::array<std::wstring_view, orv::kCellCount> c;
+        Next(c);
+        list.Append(c[0], c[1], c[2], c[3], c[4], c[5]);
+    }
+
+private:
+    int Wander(int at, int size) {
+        m_seed = m_seed * 6364136223846793005ull + 1442695040888963407ull;
+        const int step = static_cast<int>((m_seed >> 33) % 41) - 20;  // -20 .. 20 pixels
+        at += step;
+        if (at < 0) at = -at;
+        if (at >= size) at = 2 * (size - 1) - at;
+        return at;
+    }
+
+    std::vector<std::wstring> m_numbers;
+    std::uint64_t m_seed = 0x5eed;
+    std::uint64_t m_step = 0;
+    int m_x = 960;
+    int m_y = 540;
+};
+
+void Fill(orv::StepList& list, std::size_t rows) {
+    Recorder recorder;
+    for (std::size_t i = 0; i < rows; ++i) recorder.AppendTo(list);
+}
+
+struct Line {
+    const char* what;
+    std::string figure;
+    std::string aim;
+    const char* verdict;
+};
+
+std::string Format(const char* format, double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::size_t rows = 1000000;
+    if (argc > 1) rows = std::max<std::size_t>(1, std::strtoull(argv[1], nullptr, 10));
+
+    BenchPlatform platform;
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("orvalin-macro-bench-" + std::to_string(getpid()) + ".csv")).string();
+    const std::string rawPath = path + ".raw";
+
+    // Model memory, as the list reports it and as the process grows, for rows added one by one
+    // the way recording adds them.
+    const std::size_t residentBefore = ResidentBytes();
+    orv::StepList recorded;
+    Fill(recorded, rows);
+    const std::size_t residentAfter = ResidentBytes();
+    const double modelPerRow = static_cast<double>(recorded.MemoryBytes()) / static_cast<double>(rows);
+    const double residentPerRow =
+        residentBefore && residentAfter >= residentBefore
+            ? static_cast<double>(residentAfter - residentBefore) / static_cast<double>(rows)
+            : -1;
+
+    // Save against a plain write of the same bytes, and load against a plain read of them. The
+    // plain measure goes first in each run and frees its buffer before the real one starts, so
+    // both meet the memory allocator in the same state.
+    const std::string reference = orv::EncodeMacroText(platform, orv::FormatMacroText(recorded, kSeparator));
+    const bool convertersAgree = platform.AgreesWithFake(orv::FormatMacroText(recorded, kSeparator));
+    std::vector<double> saveMs, rawWriteMs, formatMs, encodeMs, writeMs;
+    bool ioFailed = false;
+    bool sameBytes = true;
+    for (int run = 0; run < kRuns; ++run) {
+        const auto r0 = Clock::now();
+        ioFailed |= !WriteFile(rawPath, reference);
+        rawWriteMs.push_back(Milliseconds(Clock::now() - r0));
+
+        const auto t0 = Clock::now();
+        const std::wstring text = orv::FormatMacroText(recorded, kSeparator);
+        const auto t1 = Clock::now();
+        const std::string bytes = orv::EncodeMacroText(platform, text);
+        const auto t2 = Clock::now();
+        ioFailed |= !WriteFile(path, bytes);
+        const auto t3 = Clock::now();
+        saveMs.push_back(Milliseconds(t3 - t0));
+        formatMs.push_back(Milliseconds(t1 - t0));
+        encodeMs.push_back(Milliseconds(t2 - t1));
+        writeMs.push_back(Milliseconds(t3 - t2));
+        sameBytes &= bytes == reference;
+    }
+
+    // Each loaded list is dropped after its clock stops, so freeing it is not counted.
+    std::vector<double> loadMs, rawReadMs, readMs, decodeMs, rowsMs;
+    std::size_t loadedRows = 0;
+    double loadedPerRow = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        {
+            const auto r0 = Clock::now();
+            const std::optional<std::string> raw = ReadFile(rawPath);
+            rawReadMs.push_back(Milliseconds(Clock::now() - r0));
+            ioFailed |= !raw || raw->size() != reference.size();
+        }
+
+        std::optional<orv::StepList> loaded(std::in_place);
+        const auto t0 = Clock::now();
+        const std::optional<std::string> bytes = ReadFile(path);
+        const auto t1 = Clock::now();
+        std::wstring text;
+        if (bytes) text = orv::DecodeMacroBytes(platform, *bytes);
+        const auto t2 = Clock::now();
+        orv::AppendMacroRows(text, kSeparator, *loaded);
+        const auto t3 = Clock::now();
+        ioFailed |= !bytes;
+        loadMs.push_back(Milliseconds(t3 - t0));
+        readMs.push_back(Milliseconds(t1 - t0));
+        decodeMs.push_back(Milliseconds(t2 - t1));
+        rowsMs.push_back(Milliseconds(t3 - t2));
+        loadedRows = loaded->Count();
+        loadedPerRow = static_cast<double>(loaded->MemoryBytes()) / static_cast<double>(std::max<std::size_t>(1, loadedRows));
+    }
+    std::filesystem::remove(path);
+    std::filesystem::remove(rawPath);
+    const std::size_t fileBytes = reference.size();
+
+    // Appending to a list that already holds `rows` steps, each append timed on its own.
+    std::vector<double> appendMedian, appendP99, appendMax;
+    for (int run = 0; run < kRuns; ++run) {
+        orv::StepList list;
+        Fill(list, rows);
+        Recorder more;
+        std::array<std::wstring_view, orv::kCellCount> c;
+        std::vector<double> us;
+        us.reserve(kAppends);
+        for (std::size_t i = 0; i < kAppends; ++i) {
+            more.Next(c);
+            const auto t0 = Clock::now();
+            list.Append(c[0], c[1], c[2], c[3], c[4], c[5]);
+            const auto t1 = Clock::now();
+            us.push_back(Microseconds(t1 - t0));
+        }
+        std::sort(us.begin(), us.end());
+        appendMedian.push_back(Percentile(us, 50));
+        appendP99.push_back(Percentile(us, 99));
+        appendMax.push_back(us.back());
+    }
+
+    const double save = Median(saveMs), rawWrite = Median(rawWriteMs);
+    const double load = Median(loadMs), rawRead = Median(rawReadMs);
+    const double saveRatio = save / rawWrite, loadRatio = load / rawRead;
+    const double p99 = Median(appendP99);
+    auto verdict = [](bool met) { return met ? "met" : "MISSED"; };
+
+    const Line lines[] = {
+        {"save: format + encode + write", Format("%.1f ms", save), "", ""},
+        {"  FormatMacroText", Format("%.1f ms", Median(formatMs)), "", ""},
+        {"  EncodeMacroText", Format("%.1f ms", Median(encodeMs)), "", ""},
+        {"  write file", Format("%.1f ms", Median(writeMs)), "", ""},
+        {"raw write of the same bytes", Format("%.1f ms", rawWrite), "", ""},
+        {"save / raw write", Format("%.2fx", saveRatio), "<= 3x", verdict(saveRatio <= 3)},
+        {"load: read + decode + append rows", Format("%.1f ms", load), "", ""},
+        {"  read file", Format("%.1f ms", Median(readMs)), "", ""},
+        {"  DecodeMacroBytes", Format("%.1f ms", Median(decodeMs)), "", ""},
+        {"  AppendMacroRows", Format("%.1f ms", Median(rowsMs)), "", ""},
+        {"raw read of the same bytes", Format("%.1f ms", rawRead), "", ""},
+        {"load / raw read", Format("%.2fx", loadRatio), "<= 3x", verdict(loadRatio <= 3)},
+        {"model memory per row (recorded)", Format("%.1f B", modelPerRow), "< 100 B", verdict(modelPerRow < 100)},
+        {"model memory per row (loaded)", Format("%.1f B", loadedPerRow), "< 100 B", verdict(loadedPerRow < 100)},
+        {"process RSS growth per row", residentPerRow < 0 ? "n/a" : Format("%.1f B", residentPerRow), "", ""},
+        {"append to full list: median", Format("%.3f us", Median(appendMedian)), "", ""},
+        {"append to full list: p99", Format("%.3f us", p99), "< 50 us", verdict(p99 < 50)},
+        {"append to full list: worst", Format("%.1f us", Median(appendMax)), "", ""},
+    };
+
+    std::printf("Macro benchmark: %zu rows, file %.1f MB (%.1f bytes/row), median of %d runs\n", rows,
+                static_cast<double>(fileBytes) / 1e6, static_cast<double>(fileBytes) / static_cast<double>(rows), kRuns);
+    std::printf("  wchar_t is %zu bytes here; appends: %zu timed one by one after %zu rows\n\n", sizeof(wchar_t), kAppends,
+                rows);
+    std::printf("%-36s %14s %10s  %s\n", "measure", "figure", "aim", "");
+    std::printf("%-36s %14s %10s  %s\n", "-------", "------", "---", "");
+    for (const Line& line : lines) std::printf("%-36s %14s %10s  %s\n", line.what, line.figure.c_str(), line.aim.c_str(), line.verdict);
+    std::printf("\nThe worst append is the one that outgrows the arena or the row table and copies it.\n");
+    if (loadedRows != rows) std::printf("\nwarning: the loaded list holds %zu rows, not %zu\n", loadedRows, rows);
+    if (!convertersAgree) std::printf("\nwarning: the table converters disagree with the in-memory platform's\n");
+    if (!sameBytes) std::printf("\nwarning: saving the same list gave different bytes\n");
+    if (ioFailed) std::printf("\nwarning: writing or reading the temporary file failed\n");
+    return 0;
+}

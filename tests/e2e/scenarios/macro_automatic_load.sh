@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# With "Automatically Load Last Used File" on, the file settings.ini names is loaded at start,
+# and played too with "Automatically Play"; otherwise, or when that file is gone, the list
+# stays empty and nothing is reported.
+# shellcheck source=../lib.sh
+source "$(dirname "$0")/../lib.sh"
+export LC_ALL=C.UTF-8  # English locale: "," separates the cells
+e2e_begin macro_automatic_load
+
+settings="$APP_DIR/settings.ini"
+macro="$APP_DIR/last.csv"
+printf '100,100,,,,\r\n300,250,,,,\r\n' >"$macro"
+last=$(win_path "$macro")
+gone=$(win_path "$APP_DIR/gone.csv")
+
+# case | settings lines, split by ";" | rows after start | Play button's text once started
+while IFS='|' read -r -u 3 name lines rows play; do
+  [[ -n $name ]] || continue
+  e2e_log "case: $name"
+  # Slow steps without mouse lock, so that a playback is seen and harmless.
+  IFS=';' read -r -a stored <<<"$lines"
+  printf '%s\r\n' '[Settings]' StepDelay=1500 LockMouse=OFF "${stored[@]}" >"$settings"
+  orv_start
+  if [[ $rows == 0 ]]; then
+    sleep 2
+  else
+    drv wait-rows "$kListView1" "$rows" 5000 >/dev/null || e2e_mismatch "$name: the last used file was not loaded"
+  fi
+  if [[ $play == Stop ]]; then
+    wait_until 5 drv_is Stop text "$kButtonPlay" || e2e_mismatch "$name: playback did not start"
+    expect_controls <<'EOF_TABLE'
+status 3 => Playing...
+EOF_TABLE
+  else
+    sleep 1
+    expect_eq "$name: Play button" Play "$(drv text "$kButtonPlay")"
+  fi
+  if [[ $rows != 0 ]]; then
+    expect_controls <<'EOF_TABLE'
+table kListView1     => 100,100,,,,|300,250,,,,
+caption              => last.csv - QUENZAL - Orvalin
+EOF_TABLE
+  else
+    expect_controls <<'EOF_TABLE'
+rows kListView1      => 0
+caption              => QUENZAL - Orvalin
+enabled kButtonPlay  => 0
+EOF_TABLE
+  fi
+  if drv_read_ok wait-window Orvalin 100 dialog-text; then
+    e2e_mismatch "$name: an error box came up: ${R[0]}"
+  fi
+  orv_stop
+done 3<<EOF_CASES
+load on|AutomaticallyLoad=ON;LastUsedFile=$last|2|Play
+load and play on|AutomaticallyLoad=ON;AutomaticallyPlay=ON;LastUsedFile=$last|2|Stop
+load off|AutomaticallyLoad=OFF;AutomaticallyPlay=ON;LastUsedFile=$last|0|Play
+file gone|AutomaticallyLoad=ON;AutomaticallyPlay=ON;LastUsedFile=$gone|0|Play
+EOF_CASES

@@ -1,0 +1,113 @@
+#!/usr/bin/env bash
+# Playing in passes: Loop 3 plays the steps three times with the Replay Delay between passes and
+# counts the Loop field down to 1 (on screen and in settings.ini); the pointer goes back to where
+# it was when Play was pressed; Automatically Close ends the program about 3 s after the last
+# pass. Then a file named on the command line plays with the window minimized, the window comes
+# back when the run ends, and the pointer stays where the last step left it.
+# shellcheck source=../lib.sh
+source "$(dirname "$0")/../lib.sh"
+# shellcheck source=../lib_target.sh
+source "$(dirname "$0")/../lib_target.sh"
+e2e_begin play_loops
+
+now_ms() { date +%s%3N; }
+
+target_start
+x1=$((TARGET_X + 150)) y1=$((TARGET_Y + 50))
+x2=$((TARGET_X + 650)) y2=$((TARGET_Y + 90))
+
+# --- three passes, restore after completion, automatic close --------------------------------
+
+macro="$APP_DIR/two_clicks.csv"
+write_macro "$macro" "$x1,$y1,X,,," "$x2,$y2,,X,,"
+settings="$APP_DIR/settings.ini"
+printf '\xEF\xBB\xBF[Settings]\r\nAutomaticallyLoad=ON\r\nLastUsedFile=%s\r\nLoop=3\r\nStepDelay=100\r\nReplayDelay=1000\r\nRestoreMousePosition=AfterCompletion\r\nAutomaticallyClose=ON\r\n' \
+  "$(win_path "$macro")" >"$settings"
+
+orv_start
+wait_until 10 drv_is 1 enabled "$kButtonPlay" || fail "the macro named in settings.ini was not loaded"
+read -r play_x play_y <<<"$(drv center "$kButtonPlay")"
+click_control "$kButtonPlay"
+
+target_wait_events 4 5 || fail "the first pass did not arrive within 5 s"
+# One step after its last row the first pass is over: the field has counted down and the
+# Replay Delay (1 s) runs.
+wait_until 1 drv_is "Waiting for Replay..." status 3 ||
+  e2e_mismatch "status panel 3 does not read 'Waiting for Replay...' after the first pass"
+expect_controls <<'EOF_TABLE'
+updown kSpinEdit1UpDown => 2
+text kSpinEdit1         => 2
+text kButtonPlay        => Stop
+EOF_TABLE
+expect_ini_line "$settings" Loop=2
+
+target_wait_events 12 10 || e2e_mismatch "three passes should give 12 button messages; got $(target_event_count)"
+last_row_seen=$(now_ms)
+wait_until 1 drv_is Play text "$kButtonPlay" || e2e_mismatch "Play did not return after the third pass"
+expect_controls <<'EOF_TABLE'
+updown kSpinEdit1UpDown => 1
+text kSpinEdit1         => 1
+status 3                => Automatically Closing... ([123])
+EOF_TABLE
+expect_ini_line "$settings" Loop=1
+expect_eq "pointer after the run (where Play was pressed)" "$play_x $play_y" "$(pointer_xy)"
+drv_read status 0 status 1
+expect_eq "status bar pointer position after the run" "X: $play_x Y: $play_y" "${R[0]} ${R[1]}"
+shot play_loops-closing
+
+pass="LDOWN $x1 $y1
+LUP $x1 $y1
+RDOWN $x2 $y2
+RUP $x2 $y2"
+expect_target_events "three passes" <<<"$pass
+$pass
+$pass"
+if (($(target_event_count) >= 12)); then
+  # A pass ends one step after its last row; the next starts one step after the Replay Delay.
+  expect_between "ms from the last row of pass 1 to the first of pass 2" 1120 1400 \
+    $(($(target_event_ms 5) - $(target_event_ms 3)))
+  expect_between "ms from the last row of pass 2 to the first of pass 3" 1120 1400 \
+    $(($(target_event_ms 9) - $(target_event_ms 7)))
+fi
+
+# The close comes 3 s after the end of the last pass (which is one step after its last row).
+drv --wait 1000 wait-gone 8000 >/dev/null || e2e_mismatch "the program did not close itself within 8 s"
+closed_after=$(($(now_ms) - last_row_seen))
+e2e_log "window gone $closed_after ms after the last row was seen"
+expect_between "ms from seeing the last row to the window going" 2300 4200 "$closed_after"
+wait_until 5 e2e_app_ended || e2e_mismatch "the process still runs 5 s after its window went"
+wait "$e2e_app_pid" 2>/dev/null || true
+e2e_app_pid=""
+
+# --- a file on the command line: minimized while it plays, back afterwards -------------------
+
+rm -f "$settings"
+events_before=$(target_event_count)
+macro2="$APP_DIR/with_pause.csv"
+write_macro "$macro2" "$x2,$y2,X,,," "-,-,-,-,-,2" "$x1,$y1,X,,,"
+orv_start "$(win_path "$macro2")"
+wait_until 5 target_has_events $((events_before + 2)) || fail "the file on the command line did not play"
+drv_read iconic caption text "$kButtonPlay" status 3
+expect_eq "minimized while playing" 1 "${R[0]}"
+expect_eq "caption while playing" "with_pause.csv - QUENZAL - Orvalin" "${R[1]}"
+expect_eq "Play button while playing" Stop "${R[2]}"
+expect_eq "status panel 3 while playing" "Playing..." "${R[3]}"
+shot play_loops-minimized
+target_wait_events $((events_before + 4)) 6 || e2e_mismatch "the second row of the command-line file did not play"
+wait_until 3 drv_is Play text "$kButtonPlay" || e2e_mismatch "Play did not return after the command-line run"
+wait_until 3 drv_is 0 iconic || e2e_mismatch "the window was not brought back after the command-line run"
+expect_controls <<'EOF_TABLE'
+rows kListView1 => 3
+exists          => 1
+EOF_TABLE
+expect_eq "pointer after a run without restore (the last step)" "$x1 $y1" "$(pointer_xy)"
+shot play_loops-back
+diff <(target_events | tail -n +$((events_before + 1)) | awk '{print $2, $5, $6}') - <<EOF_EVENTS ||
+LDOWN $x2 $y2
+LUP $x2 $y2
+LDOWN $x1 $y1
+LUP $x1 $y1
+EOF_EVENTS
+  e2e_mismatch "the command-line file's clicks differ (diff above: < logged, > expected)"
+
+orv_stop
