@@ -16,7 +16,7 @@ for n in $(seq 60 90); do [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] || br
 Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 export DISPLAY=":$n"
-trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'wineserver -k 2>/dev/null || true; kill $xvfb 2>/dev/null || true; [[ -n ${ORV_BENCH_KEEP:-} ]] || rm -rf "$work"' EXIT
 wineboot -i >/dev/null 2>&1 || true
 wineserver -w
 wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1

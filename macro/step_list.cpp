@@ -142,6 +142,14 @@ void StepList::SetSelectedRange(std::size_t first, std::size_t last, bool select
 
 void StepList::ClearSelection() {
     if (m_selectedCount == 0) return;
+    if (m_selectedCount <= 16) {
+        // Playback moves a single selection along every step: name the few rows that change,
+        // which the view can update one by one instead of visiting all of its rows.
+        for (std::size_t row = FirstSelected(); m_selectedCount > 0 && row < m_selected.size(); ++row) {
+            if (m_selected[row]) SetSelected(row, false);
+        }
+        return;
+    }
     std::fill(m_selected.begin(), m_selected.end(), 0);
     m_selectedCount = 0;
     Notify(Change::kSelectionCleared);
