@@ -18,6 +18,7 @@ namespace {
 
 constexpr wchar_t kSplitterClass[] = L"OrvalinSplitter";
 constexpr UINT kMsgSplitterDrag = WM_APP + 1;  // wParam: the pointer's x in the parent's client area
+constexpr UINT kMsgListGrew = WM_APP + 2;      // rows were appended: show them (coalesced)
 
 // Client size at 96 DPI when the window is created, and the smallest it may get.
 constexpr int kClientWidth = 764;
@@ -482,6 +483,10 @@ void MainWindow::BindModels() {
     }
     f.ListView1.OnChange = [this](const StepList::Change& change) { OnListChange(change); };
     f.ListView1.OnScrollIntoView = [this](std::size_t row) {
+        if (m_listGrowPending) {
+            m_scrollPending = row;  // shown with the rows it belongs to
+            return;
+        }
         ListView_EnsureVisible(Child(kListView1), static_cast<int>(row), FALSE);
     };
     f.ShowStepEditor = [this](std::unique_ptr<TFormEditStep> editor) {
@@ -636,14 +641,32 @@ void MainWindow::SelectionFromModel() {
     }
 }
 
+void MainWindow::FlushListGrowth() {
+    if (!m_listGrowPending) return;
+    m_listGrowPending = false;
+    HWND view = Child(ids::kListView1);
+    ListView_SetItemCountEx(view, static_cast<int>(m_form.ListView1.Count()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    if (m_scrollPending != StepList::kNone && m_scrollPending < m_form.ListView1.Count()) {
+        ListView_EnsureVisible(view, static_cast<int>(m_scrollPending), FALSE);
+    }
+    m_scrollPending = StepList::kNone;
+}
+
 void MainWindow::OnListChange(const StepList::Change& change) {
     if (m_listFromView) return;  // the view shows it already
+    if (change.kind == StepList::Change::kAppended) {
+        // Recording appends from the mouse hook, which must return quickly: the list view
+        // learns of new rows once per turn of the message loop, not once per row.
+        if (!m_listGrowPending) PostMessageW(m_hwnd, kMsgListGrew, 0, 0);
+        m_listGrowPending = true;
+        return;
+    }
+    FlushListGrowth();  // anything else may name the new rows
     HWND view = Child(ids::kListView1);
     const StepList& list = m_form.ListView1;
     m_listFromView = true;  // the view's own notifications echo what we set here
     switch (change.kind) {
         case StepList::Change::kAppended:
-            ListView_SetItemCountEx(view, static_cast<int>(list.Count()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
             break;
         case StepList::Change::kRows:
             ListView_SetItemCountEx(view, static_cast<int>(list.Count()), LVSICF_NOSCROLL);
@@ -751,6 +774,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
+            return 0;
+        case kMsgListGrew:
+            FlushListGrowth();
             return 0;
         case kMsgSplitterDrag: {
             const int x = MulDiv(static_cast<int>(static_cast<INT_PTR>(wp)), 96, static_cast<int>(m_dpi));

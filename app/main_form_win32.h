@@ -44,6 +44,7 @@ private:
     LRESULT OnNotify(const NMHDR& header);
     void ShowDropDown(int buttonId, HMENU menu);
     void OnListChange(const StepList::Change& change);
+    void FlushListGrowth();
     void SelectionFromModel();
     void OnListItemChanged(const NMLISTVIEW& item);
     void OnDropFiles(HDROP drop);
@@ -78,6 +79,8 @@ private:
     std::vector<win32::SpinView> m_spins;
     bool m_listFromView = false;  // the list view itself reported the selection change
     bool m_listDragging = false;
+    bool m_listGrowPending = false;               // rows appended that the view has not counted yet
+    std::size_t m_scrollPending = StepList::kNone;  // row to scroll to once they are counted
     std::wstring m_cellBuffer;    // text handed to the list view for one cell
     std::map<int, TMenuItem*> m_commands;
 };
