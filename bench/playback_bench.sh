@@ -68,8 +68,8 @@ run() {  # run ROWS STEP MODE -> log path
 }
 
 echo "playback timing under Wine (ms; lateness of each row against k*d)"
-for spec in "${1:-10000} 1" "${2:-10000} 10" "${3:-1000} 100"; do
-  set -- $spec
+for run_args in "${1:-10000} 1" "${2:-10000} 10" "${3:-1000} 100"; do
+  set -- $run_args
   ours=$(run "$1" "$2" orvalin)
   base=$(run "$1" "$2" settimer)
   printf 'd=%3s ms  orvalin   %s\n' "$2" "$(stats "$ours" "$2")"
