@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include <set>
 
 #include "platform/platform.h"
 #include "platform/win32/timer_host_win32.h"
