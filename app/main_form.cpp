@@ -4,7 +4,7 @@
 #include <cwctype>
 
 #include "app/control_ids.h"
-#include "app/errors.h"
+#include "core/errors.h"
 #include "localisation/translate.h"
 #include "macro/macro_file.h"
 #include "macro/number_text.h"

@@ -8,9 +8,9 @@
 #include <set>
 #include <string>
 
-#include "app/controls.h"
-#include "app/settings_store.h"
-#include "app/version_info.h"
+#include "core/controls.h"
+#include "core/settings_store.h"
+#include "core/version_info.h"
 #include "macro/edit_step_form.h"
 #include "macro/step_list.h"
 #include "platform/platform.h"

@@ -18,8 +18,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/errors.h"
+#include "core/controls.h"
+#include "core/errors.h"
 #include "platform/win32/timer_host_win32.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Filling the step editor from a row and writing it back.
 #include "macro/edit_step_form.h"
 
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 
 namespace orv {
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 #include <limits>
 
-#include "app/controls.h"
+#include "core/controls.h"
 #include "macro/step_list.h"
 
 namespace orv {

@@ -1,8 +1,8 @@
 // Reading and writing the text of macro files; see macro_file.h for the format.
 #include "macro/macro_file.h"
 
-#include "app/text_decode.h"
-#include "app/utf.h"
+#include "core/text_decode.h"
+#include "core/utf.h"
 
 namespace orv {
 

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <cwctype>
 
-#include "app/controls.h"
+#include "core/controls.h"
 
 namespace orv {
 

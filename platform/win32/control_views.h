@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/controls.h"
+#include "core/controls.h"
 
 namespace orv::win32 {
 

@@ -3,8 +3,8 @@
 
 #include <exception>
 
-#include "app/errors.h"
-#include "app/utf.h"
+#include "core/errors.h"
+#include "core/utf.h"
 
 namespace orv {
 

@@ -7,9 +7,9 @@
 #include <exception>
 #include <system_error>
 
-#include "app/controls.h"
-#include "app/errors.h"
-#include "app/utf.h"
+#include "core/controls.h"
+#include "core/errors.h"
+#include "core/utf.h"
 
 namespace orv {
 namespace {

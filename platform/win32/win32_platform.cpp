@@ -7,7 +7,7 @@
 
 #include <cwchar>
 
-#include "app/controls.h"
+#include "core/controls.h"
 
 namespace orv {
 namespace {

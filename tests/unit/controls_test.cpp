@@ -1,7 +1,7 @@
 // Change semantics of the control models that the form handlers rely on.
 #include <gtest/gtest.h>
 
-#include "app/controls.h"
+#include "core/controls.h"
 #include "platform/fake/fake_platform.h"
 
 namespace orv {

@@ -2,7 +2,7 @@
 // Insert Wait and the step editor, driven through the handlers.
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "app/main_form.h"
 #include "platform/fake/fake_platform.h"
 

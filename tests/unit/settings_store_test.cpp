@@ -1,12 +1,12 @@
 // The settings store against the in-memory file system: what survives a rewrite, what reading
 // drops, how lookups and integers resolve, and how open and write failures surface.
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "platform/fake/fake_platform.h"
 
 namespace orv {

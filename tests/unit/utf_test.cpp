@@ -1,6 +1,6 @@
 // UTF-8 decoding must refuse every malformed form, and the two directions must agree on every
 // code point, including those that need a surrogate pair.
-#include "app/utf.h"
+#include "core/utf.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Reading the identity from a version resource.
-#include "app/version_info.h"
+#include "core/version_info.h"
 
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "platform/fake/fake_platform.h"
 
 namespace orv {

@@ -1,5 +1,5 @@
 // Change semantics of the control models; see controls.h.
-#include "app/controls.h"
+#include "core/controls.h"
 
 #include <algorithm>
 

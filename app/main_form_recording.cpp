@@ -4,15 +4,13 @@
 #include <string>
 
 #include "app/main_form.h"
+#include "recording/hook_event.h"
 
 namespace orv {
 namespace {
 
 constexpr wchar_t kStopHint[] = L"STOP: Ctrl + Alt + ";
 constexpr int kVkLButton = 0x01, kVkRButton = 0x02, kVkMButton = 0x04;
-constexpr std::uint32_t kWmLButtonDown = 0x0201, kWmLButtonUp = 0x0202;
-constexpr std::uint32_t kWmRButtonDown = 0x0204, kWmRButtonUp = 0x0205;
-constexpr std::uint32_t kWmMButtonDown = 0x0207, kWmMButtonUp = 0x0208;
 
 }  // namespace
 
@@ -75,15 +73,8 @@ void TAppForm::TimerMouseHookTimer() {
 void TAppForm::MouseHookProc(int /*code*/, std::uint32_t message, Point point) {
     // The platform has already passed the event on; this only records it, at most one row.
     if (!EventCaptureOn) return;
-    switch (message) {
-        case kWmLButtonDown: ListeyeEkle(point.x, point.y, 1); break;
-        case kWmRButtonDown: ListeyeEkle(point.x, point.y, 2); break;
-        case kWmMButtonDown: ListeyeEkle(point.x, point.y, 3); break;
-        case kWmLButtonUp:
-        case kWmRButtonUp:
-        case kWmMButtonUp: break;
-        default: ListeyeEkle(point.x, point.y, 0); break;
-    }
+    const int button = RowButtonOfMouseMessage(message);
+    if (button >= 0) ListeyeEkle(point.x, point.y, button);
 }
 
 void TAppForm::ListeyeEkle(std::int64_t x, std::int64_t y, std::int64_t neYapalim) {

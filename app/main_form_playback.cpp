@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/errors.h"
+#include "core/errors.h"
 #include "app/main_form.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 #include "playback/click_plan.h"
 #include "playback/pause_time.h"
 

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "app/main_form.h"
-#include "app/settings_store.h"
+#include "core/settings_store.h"
+#include "shell/hotkey_letter.h"
 
 namespace orv {
 namespace {
@@ -15,15 +16,6 @@ constexpr wchar_t kPlayAtom[] = L"QuenzalOrvalinHotkeyP1";
 // A restarted program may start while the old one still holds the combinations: keep trying
 // for this long before giving up quietly.
 constexpr int kHotkeyRetries = 20;  // every 250 ms, five seconds
-
-// The stored letter when it is exactly one character once blanks are trimmed.
-void TakeLetter(const std::wstring& stored, std::wstring& letter) {
-    std::size_t first = 0;
-    std::size_t last = stored.size();
-    while (first < last && static_cast<std::uint32_t>(stored[first]) <= 32) ++first;
-    while (last > first && static_cast<std::uint32_t>(stored[last - 1]) <= 32) --last;
-    if (last - first == 1) letter = stored.substr(first, 1);
-}
 
 }  // namespace
 
@@ -40,8 +32,12 @@ void TAppForm::KayitliHotKeyOku() {
     const std::wstring fileName = folder + L"settings.ini";
     if (!m_platform.FileExists(fileName)) return;
     const SettingsIni ini = SettingsIni::ReadAnyEncoding(m_platform, fileName);
-    TakeLetter(ini.ReadString(kSettingsSection, L"HotkeyCharRecord", L"R"), m_recordHotkeyLetter);
-    TakeLetter(ini.ReadString(kSettingsSection, L"HotkeyCharPlay", L"P"), m_playHotkeyLetter);
+    if (auto letter = StoredHotkeyLetter(ini.ReadString(kSettingsSection, L"HotkeyCharRecord", L"R"))) {
+        m_recordHotkeyLetter = *letter;
+    }
+    if (auto letter = StoredHotkeyLetter(ini.ReadString(kSettingsSection, L"HotkeyCharPlay", L"P"))) {
+        m_playHotkeyLetter = *letter;
+    }
 }
 
 void TAppForm::CreateWindowHandle() {

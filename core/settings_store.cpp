@@ -1,13 +1,13 @@
 // The settings store: parses settings.ini into an ordered document, answers lookups from memory
 // and writes the whole document back in one atomic replacement, so that a crash or a full disk
 // never leaves a half-written settings file behind.
-#include "app/settings_store.h"
+#include "core/settings_store.h"
 
 #include <cwctype>
 
-#include "app/errors.h"
-#include "app/text_decode.h"
-#include "app/utf.h"
+#include "core/errors.h"
+#include "core/text_decode.h"
+#include "core/utf.h"
 
 namespace orv {
 namespace {

@@ -1,7 +1,7 @@
 // Decoding text files by their byte-order mark.
-#include "app/text_decode.h"
+#include "core/text_decode.h"
 
-#include "app/utf.h"
+#include "core/utf.h"
 
 namespace orv {
 namespace {

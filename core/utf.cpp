@@ -1,6 +1,6 @@
 // UTF-8 <-> UTF-16 conversion for the text files the program reads and writes. Decoding is
 // strict so that a damaged or foreign-encoded file is noticed instead of being read as garbage.
-#include "app/utf.h"
+#include "core/utf.h"
 
 #include <cstdint>
 

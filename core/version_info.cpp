@@ -1,11 +1,11 @@
 // Version resource reading over the platform's version library.
-#include "app/version_info.h"
+#include "core/version_info.h"
 
 #include <cstdio>
 #include <utility>
 #include <vector>
 
-#include "app/errors.h"
+#include "core/errors.h"
 
 namespace orv {
 namespace {
