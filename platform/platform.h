@@ -84,7 +84,9 @@ public:
     // Reads a whole file. On failure returns nullopt and sets `error` to the system code.
     virtual std::optional<std::string> ReadWholeFile(const std::wstring& path, std::uint32_t& error) = 0;
     // Replaces a file's content through a temporary file in the same folder, so that a failure
-    // leaves the previous content in place. Returns 0 on success, else the system error code.
+    // leaves the previous content in place; an existing file keeps its attributes, and through
+    // a symbolic link the file it names is replaced. Returns 0 on success, else the system
+    // error code (a read-only file answers "access denied").
     virtual std::uint32_t ReplaceFileContent(const std::wstring& path, const std::string& bytes) = 0;
 
     // --- version library (GetFileVersionInfoSizeW / GetFileVersionInfoW / VerQueryValueW) --

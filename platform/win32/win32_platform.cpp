@@ -2,21 +2,18 @@
 #include "platform/win32/win32_platform.h"
 
 #include <commdlg.h>
+#include <knownfolders.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
 #include <cwchar>
 
 #include "core/controls.h"
+#include "core/long_path.h"
 
 namespace orv {
 namespace {
 
-
-std::wstring FolderOf(const std::wstring& path) {
-    const auto slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
-}
 
 // State of the message dialog being shown: its button captions are set when it activates.
 struct DialogButtons {
@@ -95,8 +92,67 @@ std::wstring Win32Platform::SystemErrorText(std::uint32_t code) {
 
 // --- files ------------------------------------------------------------------------------------
 
+namespace {
+
+// The name to hand to the file functions: long paths in the extended form, so that a folder
+// deeper than 260 characters works without the system's long-path opt-in. The extended form is
+// taken literally, so the path is made full (relative names, "..", slashes) first.
+std::wstring SystemPath(const std::wstring& path) {
+    if (path.size() < kExtendedPathFrom) return path;
+    std::wstring full(path.size() + 1, L'\0');
+    for (;;) {
+        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) return ExtendedLengthPath(path);
+        if (n < full.size()) {
+            full.resize(n);
+            return ExtendedLengthPath(full);
+        }
+        full.resize(n);
+    }
+}
+
+// Opens a file or folder for its metadata only: any sharing mode of other openers is accepted,
+// and links are followed to what they name.
+HANDLE OpenForMetadata(const std::wstring& systemPath) {
+    return CreateFileW(systemPath.c_str(), FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// Where an open file really lives, links resolved; empty when the system cannot say.
+std::wstring FinalPathOf(HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()),
+                                                  FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(n);
+    }
+}
+
+bool NameExists(const std::wstring& systemPath) {
+    return GetFileAttributesW(systemPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+DWORD WriteAll(HANDLE file, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+        DWORD written = 0;
+        if (!WriteFile(file, bytes.data() + done, part, &written, nullptr)) return GetLastError();
+        done += written;
+    }
+    return FlushFileBuffers(file) ? 0 : GetLastError();
+}
+
+}  // namespace
+
 bool Win32Platform::CreateAndDropProbeFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+    HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (file == INVALID_HANDLE_VALUE) return Fail();
     CloseHandle(file);
@@ -104,24 +160,28 @@ bool Win32Platform::CreateAndDropProbeFile(const std::wstring& path) {
 }
 
 std::wstring Win32Platform::RoamingAppDataFolder() {
-    wchar_t path[MAX_PATH] = {};
-    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, path))) return {};
-    return path;
+    PWSTR path = nullptr;
+    std::wstring folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &path)) && path) folder = path;
+    CoTaskMemFree(path);
+    return folder;
 }
 
 bool Win32Platform::CreateFolder(const std::wstring& path) {
-    return CreateDirectoryW(path.c_str(), nullptr) ? true : Fail();
+    return CreateDirectoryW(SystemPath(path).c_str(), nullptr) ? true : Fail();
 }
 
-bool Win32Platform::RemoveFile(const std::wstring& path) { return DeleteFileW(path.c_str()) ? true : Fail(); }
+bool Win32Platform::RemoveFile(const std::wstring& path) {
+    return DeleteFileW(SystemPath(path).c_str()) ? true : Fail();
+}
 
 bool Win32Platform::FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 std::optional<std::string> Win32Platform::ReadWholeFile(const std::wstring& path, std::uint32_t& error) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         error = GetLastError();
@@ -147,33 +207,65 @@ std::optional<std::string> Win32Platform::ReadWholeFile(const std::wstring& path
 }
 
 std::uint32_t Win32Platform::ReplaceFileContent(const std::wstring& path, const std::string& bytes) {
-    // Write a temporary file beside the target and move it over the old one, so that a crash or
-    // a full disk leaves the previous file whole.
-    wchar_t temp[MAX_PATH + 16] = {};
-    if (!GetTempFileNameW(FolderOf(path).c_str(), L"orv", 0, temp)) return GetLastError();
-    HANDLE file = CreateFileW(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        const DWORD code = GetLastError();
-        DeleteFileW(temp);
+    // The new content goes to "<name>.orvtmp" beside the file and replaces it only once it is
+    // whole on disk, so a crash or a full disk leaves the previous file intact. The name is
+    // fixed so that a run killed mid-write leaves at most one such file, which the next write
+    // of the same file reuses and moves away.
+    std::wstring target = SystemPath(path);
+    bool exists = false;
+    HANDLE current = OpenForMetadata(target);
+    if (current != INVALID_HANDLE_VALUE) {
+        BY_HANDLE_FILE_INFORMATION info = {};
+        const bool known = GetFileInformationByHandle(current, &info);
+        // Through a symbolic link the file it names is replaced, and the link stays a link.
+        const std::wstring finalPath = FinalPathOf(current);
+        CloseHandle(current);
+        // What opening the file for writing would answer: a folder or a read-only file refuses.
+        if (known && (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) {
+            return ERROR_ACCESS_DENIED;
+        }
+        if (!finalPath.empty()) target = finalPath;
+        exists = true;
+    } else if (const DWORD code = GetLastError(); code != ERROR_FILE_NOT_FOUND) {
+        return code;  // no such folder, no access, ...: the temporary file would fail alike
+    }
+
+    const std::wstring temp = target + L".orvtmp";
+    const std::wstring backup = target + L".orvbak";
+    HANDLE file =
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    DWORD code = WriteAll(file, bytes);
+    CloseHandle(file);
+    if (code) {
+        DeleteFileW(temp.c_str());
         return code;
     }
-    std::size_t done = 0;
-    DWORD code = 0;
-    while (done < bytes.size()) {
-        const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, part, &written, nullptr)) {
+
+    if (!exists) {
+        if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             code = GetLastError();
-            break;
+            DeleteFileW(temp.c_str());
+            return code;
         }
-        done += written;
+        DeleteFileW(backup.c_str());  // left by an earlier run that was killed mid-replace
+        return 0;
     }
-    if (!code && !FlushFileBuffers(file)) code = GetLastError();
-    CloseHandle(file);
-    if (!code && !MoveFileExW(temp, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        code = GetLastError();
+
+    // ReplaceFileW keeps the file's attributes and security. With a backup name it never
+    // deletes the old content before the new one is in place: if the last step fails, the old
+    // file is found under the backup name and put back. (Wine: without a backup name it moves
+    // the old file through a MAX_PATH buffer and deletes it first.)
+    DeleteFileW(backup.c_str());
+    if (ReplaceFileW(target.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                     nullptr)) {
+        DeleteFileW(backup.c_str());
+        return 0;
     }
-    if (code) DeleteFileW(temp);
+    code = GetLastError();
+    if (!NameExists(target) && NameExists(backup)) MoveFileExW(backup.c_str(), target.c_str(), 0);
+    if (NameExists(target)) DeleteFileW(backup.c_str());  // else it holds the only old copy: keep it
+    DeleteFileW(temp.c_str());
     return code;
 }
 
