@@ -176,8 +176,29 @@ bool Win32Platform::RemoveFile(const std::wstring& path) {
 }
 
 bool Win32Platform::FileExists(const std::wstring& path) {
-    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    // A link counts by what it names: a dangling one is a missing file. A file that is locked
+    // or unreadable still exists (opening it for metadata needs neither).
+    HANDLE file = OpenForMetadata(SystemPath(path));
+    if (file == INVALID_HANDLE_VALUE) {
+        switch (GetLastError()) {
+            case ERROR_FILE_NOT_FOUND:
+            case ERROR_PATH_NOT_FOUND:
+            case ERROR_INVALID_NAME:
+            case ERROR_BAD_NETPATH:
+            case ERROR_CANT_RESOLVE_FILENAME:  // a loop of links
+                return false;
+            default: {
+                // Refused outright (say, no right to look): the name's own attributes tell.
+                const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
+                return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+            }
+        }
+    }
+    BY_HANDLE_FILE_INFORMATION info = {};
+    const bool isFile =
+        GetFileInformationByHandle(file, &info) && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    CloseHandle(file);
+    return isFile;
 }
 
 std::optional<std::string> Win32Platform::ReadWholeFile(const std::wstring& path, std::uint32_t& error) {

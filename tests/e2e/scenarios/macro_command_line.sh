@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A file named on the command line is loaded shortly after start and played with the window
-# minimized; a missing one loads nothing and shows no error.
+# minimized; a missing one loads nothing and shows no error. A link counts by its target: a
+# dangling one is a missing file, and the files after it still load.
 # shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 export LC_ALL=C.UTF-8  # English locale: "," separates the cells
@@ -37,5 +38,17 @@ iconic               => 0
 EOF_TABLE
 if drv_read_ok wait-window Orvalin 100 dialog-text; then
   e2e_mismatch "a missing file on the command line was reported: ${R[0]}"
+fi
+orv_stop
+
+ln -s nowhere.csv "$APP_DIR/dead.csv"
+orv_start dead.csv "$(win_path "$macro")"  # taken as typed: relative to the program folder
+wait_until 5 drv_is Stop text "$kButtonPlay" || e2e_mismatch "playback did not start within 5 s"
+expect_controls <<'EOF_TABLE'
+table kListView1     => 100,100,,,,|300,250,,,,
+caption              => cmd.csv - QUENZAL - Orvalin
+EOF_TABLE
+if drv_read_ok wait-window Orvalin 100 dialog-text; then
+  e2e_mismatch "a dangling link on the command line was reported: ${R[0]}"
 fi
 orv_stop
