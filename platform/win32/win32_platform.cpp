@@ -344,16 +344,42 @@ std::wstring Win32Platform::LocaleListSeparator() {
 bool Win32Platform::WideToAnsi(std::wstring_view text, std::string& bytes) {
     bytes.clear();
     if (text.empty()) return true;
+    const int length = static_cast<int>(text.size());
+    const UINT codePage = GetACP();
+    if (codePage == CP_UTF8) {
+        // Where the ANSI code page is UTF-8 ("Use Unicode UTF-8 for worldwide language support")
+        // every character has its form, and that code page refuses the best-fit and used-default
+        // arguments below. Only a lone surrogate has no form: WC_ERR_INVALID_CHARS refuses it.
+        const int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, nullptr, 0,
+                                             nullptr, nullptr);
+        if (size <= 0) return false;
+        bytes.resize(static_cast<std::size_t>(size));
+        return WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, text.data(), length, bytes.data(), size,
+                                   nullptr, nullptr) == size;
+    }
     // Without WC_NO_BEST_FIT_CHARS an "ş" would quietly become "s"; ask for exact forms only
     // and let the caller choose another encoding when a character has none.
     BOOL usedDefault = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, &usedDefault);
-    if (size <= 0 || usedDefault) return false;
+    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr,
+                                   &usedDefault);
+    if (size > 0) {
+        if (usedDefault) return false;
+        bytes.resize(static_cast<std::size_t>(size));
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), size, nullptr,
+                            &usedDefault);
+        return !usedDefault;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_INVALID_FLAGS && error != ERROR_INVALID_PARAMETER) return false;
+    // A code page that takes neither argument: convert plainly, and count it exact only if
+    // the bytes read back as the same text.
+    size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) return false;
     bytes.resize(static_cast<std::size_t>(size));
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                        nullptr, &usedDefault);
-    return !usedDefault;
+    WideCharToMultiByte(CP_ACP, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
+    if (AnsiToWide(bytes) == text) return true;
+    bytes.clear();
+    return false;
 }
 
 std::wstring Win32Platform::AnsiToWide(std::string_view bytes) {
