@@ -22,6 +22,7 @@ protected:
     }
     TAppForm& Start() {
         form->FormCreate();
+        form->StartTimers();
         return *form;
     }
     std::string Setting(const std::string& key) const {

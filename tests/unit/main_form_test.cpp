@@ -23,6 +23,7 @@ protected:
     TAppForm& Start() {
         form = std::make_unique<TAppForm>(os);
         form->FormCreate();
+        form->StartTimers();
         return *form;
     }
     void StoreSettings(const std::string& body, const std::wstring& path = kPortableIni) {
@@ -195,6 +196,59 @@ TEST_F(MainFormTest, AMissingVersionRecordIsReportedAndStartUpGoesOn) {
     EXPECT_EQ(f.DataFolder(), kExeFolder);
     EXPECT_TRUE(os.HasFile(kPortableIni));
     EXPECT_EQ(f.FieldSeparator(), L';');
+}
+
+TEST_F(MainFormTest, TicksWaitUntilStartUpHasFinished) {
+    // Start-up runs message loops (an error box, the window update of Stay on Top) while the
+    // user takes 0.6 s over a box; TimerParam must still find the store, the automatic load
+    // switch and the list separator in place.
+    struct Case {
+        const char* name;
+        const char* stored;
+        std::vector<std::wstring> params;
+        bool versionRecord;
+    };
+    const Case cases[] = {
+        {"automatic load", "StayOnTop=ON\r\nAutomaticallyLoad=ON\r\nLastUsedFile=C:\\a.csv\r\n", {}, true},
+        {"command line", "StayOnTop=ON\r\n", {L"C:\\a.csv"}, true},
+        {"command line, unreadable version record", "", {L"C:\\a.csv"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        os = FakePlatform();
+        if (c.versionRecord) os.InstallOwnVersionResource();
+        os.listSeparator = L";";
+        os.files[L"c:\\a.csv"] = "1;2;X\r\n";
+        StoreSettings(std::string("[Settings]\r\n") + c.stored);
+        os.params = c.params;
+        os.duringMessageLoop = [this] { os.Advance(600); };
+        form = std::make_unique<TAppForm>(os);
+        form->FormCreate();
+        EXPECT_TRUE(form->ListView1.Empty());
+        EXPECT_FALSE(form->TimerParam.Enabled());
+
+        form->StartTimers();
+        os.Advance(499);
+        EXPECT_TRUE(form->ListView1.Empty());
+        os.Advance(1);  // half a second after the message loop started
+        ASSERT_EQ(form->ListView1.Count(), 1u);
+        EXPECT_EQ(form->ListView1.Cell(0, kCellX), L"1");
+        EXPECT_EQ(form->ListView1.Cell(0, kCellY), L"2");
+        EXPECT_EQ(form->ListView1.Cell(0, kCellLeft), L"X");
+    }
+}
+
+TEST_F(MainFormTest, HandlersFindASettingsStoreEvenBeforeStartUpOpenedOne) {
+    // Whatever ends start-up before settings.ini is open, later handlers must not crash: their
+    // writes stay in memory and the failure to store them is reported.
+    form = std::make_unique<TAppForm>(os);
+    TAppForm& f = *form;
+    const bool lockMouse = f.LockMouse1.Checked();
+    f.LockMouse1.Click();
+    EXPECT_NE(f.LockMouse1.Checked(), lockMouse);
+    EXPECT_EQ(os.errorBoxes.size(), 1u);
+    f.Clear1.Click();
+    EXPECT_TRUE(f.ListView1.Empty());
 }
 
 TEST_F(MainFormTest, AFailingWriteIsReportedAndTheChangeStaysOnScreen) {

@@ -20,6 +20,7 @@ protected:
         os.InstallOwnVersionResource();
         form = std::make_unique<TAppForm>(os);
         form->FormCreate();
+        form->StartTimers();
         os.Advance(2000);  // past the start-up timers
         os.log.clear();
         start = os.NowMs();
