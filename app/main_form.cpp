@@ -271,19 +271,23 @@ void TAppForm::StartTimers() {
 }
 
 void TAppForm::ReadIdentity() {
-    // A version record that cannot be read is reported, and start-up goes on with empty
-    // identity values so that the data folder and the settings still load.
+    // A version record that cannot be read is reported, and start-up goes on with the built-in
+    // names: empty ones would make the data folder the application-data folder itself, where a
+    // foreign settings.ini could be read, rewritten and deleted.
     const std::wstring exe = m_platform.ExePath();
+    TEXEVersionData data;
+    std::optional<std::wstring> failure;
     try {
-        const TEXEVersionData data = ReadVersionData(m_platform, exe);
-        m_identity.AppCompanyName = data.CompanyName;
-        m_identity.AppProductName = data.ProductName;
+        data = ReadVersionData(m_platform, exe);
     } catch (const Exception& e) {
-        m_platform.ShowErrorBox(e.Message());
+        failure = e.Message();
     }
+    m_identity.AppCompanyName = data.CompanyName.empty() ? kBuiltInCompanyName : data.CompanyName;
+    m_identity.AppProductName = data.ProductName.empty() ? kBuiltInProductName : data.ProductName;
     m_identity.AppVersion = ReadFileVersionText(m_platform, exe);
     m_identity.AppTitle = m_identity.AppCompanyName + L" - " + m_identity.AppProductName;
     SetCaption(m_identity.AppTitle);
+    if (failure) m_platform.ShowErrorBox(*failure);
 }
 
 void TAppForm::DecideDataFolder() {

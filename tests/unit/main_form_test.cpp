@@ -186,16 +186,47 @@ TEST_F(MainFormTest, ASettingsFileThatStaysUnreadableGivesDefaultsAndOneReport) 
     EXPECT_EQ(f.Label1.Caption(), L"Hotkey: Ctrl + Alt + R");  // start-up went on to the end
 }
 
-TEST_F(MainFormTest, AMissingVersionRecordIsReportedAndStartUpGoesOn) {
-    os.versionResources.clear();
-    os.listSeparator = L";";
-    TAppForm& f = Start();
-    ASSERT_EQ(os.errorBoxes.size(), 1u);
-    EXPECT_EQ(os.errorBoxes[0].rfind(L"System Error.  Code: 1813.", 0), 0u);
-    EXPECT_EQ(f.Caption(), L" - ");
-    EXPECT_EQ(f.DataFolder(), kExeFolder);
-    EXPECT_TRUE(os.HasFile(kPortableIni));
-    EXPECT_EQ(f.FieldSeparator(), L';');
+TEST_F(MainFormTest, AnUnreadableVersionRecordFallsBackToTheProgramsOwnNames) {
+    // With the program folder read-only the per-user folder is used: empty names would make it
+    // the application-data folder itself.
+    struct Case {
+        const char* name;
+        void (*breakRecord)(FakePlatform::VersionResource&);
+        const wchar_t* report;  // start of the one error report, or nullptr for none
+    };
+    const Case cases[] = {
+        {"no version information", nullptr, L"System Error.  Code: 1813."},
+        {"cannot be loaded", [](FakePlatform::VersionResource& r) { r.loadFails = true; },
+         L"System Error.  Code: 5."},
+        {"no translation table", [](FakePlatform::VersionResource& r) { r.translations.clear(); },
+         L"System Error.  Code: 1813."},
+        {"names missing", [](FakePlatform::VersionResource& r) { r.strings.clear(); }, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        if (c.breakRecord) {
+            c.breakRecord(os.versionResources[os.exePath]);
+        } else {
+            os.versionResources.clear();
+        }
+        os.readOnlyFolders.insert(L"c:\\program files\\orvalin");
+        os.listSeparator = L";";
+        TAppForm& f = Start();
+        if (c.report) {
+            ASSERT_EQ(os.errorBoxes.size(), 1u);
+            EXPECT_EQ(os.errorBoxes[0].rfind(c.report, 0), 0u);
+        } else {
+            EXPECT_TRUE(os.errorBoxes.empty());
+        }
+        EXPECT_EQ(f.Caption(), L"QUENZAL - Orvalin");
+        EXPECT_EQ(f.DataFolder(), kUserFolder);
+        EXPECT_EQ(os.FileBytes(kUserFolder + L"settings.ini"),
+                  kBom + "[Settings]\r\nReplayDelay=1000\r\n\r\n");
+        EXPECT_FALSE(os.HasFile(L"C:\\Users\\user\\AppData\\Roaming\\settings.ini"));
+        EXPECT_EQ(f.FieldSeparator(), L';');  // start-up went on to the end
+    }
 }
 
 TEST_F(MainFormTest, TicksWaitUntilStartUpHasFinished) {
