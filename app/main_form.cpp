@@ -591,9 +591,11 @@ void TAppForm::DosyaAc(const std::wstring& fileName) {
     const std::wstring text = DecodeMacroBytes(m_platform, *bytes);
     SetCaptionFromFile(fileName);
     m_settings.WriteString(kSettingsSection, L"LastUsedFile", fileName);
-    m_settings.UpdateFile();  // a failure here leaves the rows out
     AppendMacroRows(text, m_fieldSeparator, ListView1);
     PlayIcinHazirla();
+    // Last, and reported rather than thrown: a settings file that cannot be written must not
+    // cost the rows the caption already names, nor stop the files still to load.
+    SaveSettings();
 }
 
 void TAppForm::WMDropFiles(const std::vector<std::wstring>& fileNames) {

@@ -272,12 +272,15 @@ TEST_F(MainFormTest, TicksWaitUntilStartUpHasFinished) {
 TEST_F(MainFormTest, HandlersFindASettingsStoreEvenBeforeStartUpOpenedOne) {
     // Whatever ends start-up before settings.ini is open, later handlers must not crash: their
     // writes stay in memory and the failure to store them is reported.
+    os.files[L"c:\\a.csv"] = "1,2\r\n";
     form = std::make_unique<TAppForm>(os);
     TAppForm& f = *form;
     const bool lockMouse = f.LockMouse1.Checked();
     f.LockMouse1.Click();
     EXPECT_NE(f.LockMouse1.Checked(), lockMouse);
     EXPECT_EQ(os.errorBoxes.size(), 1u);
+    f.DosyaAc(L"C:\\a.csv");
+    EXPECT_EQ(f.ListView1.Count(), 1u);
     f.Clear1.Click();
     EXPECT_TRUE(f.ListView1.Empty());
 }
