@@ -214,6 +214,7 @@ private:
     int m_hotkeyRetriesLeft = 0;
     std::set<std::uint32_t> m_registered;
     void EndOfPass();
+    void CancelClosing();
     void ToggleSwitch(TMenuItem& item, const wchar_t* key);
 
     Platform& m_platform;

@@ -213,6 +213,30 @@ TEST_F(PlaybackTest, AutomaticCloseCountsDownAfterAFinishedRun) {
     EXPECT_EQ(Count(L"Terminate"), 1);
 }
 
+TEST_F(PlaybackTest, StartingARunOrARecordingCancelsTheClosingCountdown) {
+    for (const bool record : {false, true}) {
+        SCOPED_TRACE(record ? "record" : "play");
+        form->AutomaticallyClose1.SetChecked(true);
+        form->CheckBoxInfinite.SetChecked(false);
+        form->ListView1.Clear();
+        Load({StepRow::Click(L"1", L"1")});
+        form->ButtonPlay.Click();
+        os.Advance(200);
+        ASSERT_EQ(form->StatusBar1.PanelText(3), L"Automatically Closing... (3)");
+
+        form->CheckBoxInfinite.SetChecked(true);  // the new run lasts until stopped
+        TButton& button = record ? form->ButtonRecord : form->ButtonPlay;
+        button.Click();
+        EXPECT_EQ(form->StatusBar1.PanelText(3), record ? L"Recording..." : L"Playing...");
+        os.Advance(5000);
+        EXPECT_EQ(Count(L"Terminate"), 0);
+        EXPECT_EQ(button.Caption(), L"Stop");
+        button.Click();
+        os.Advance(5000);
+        EXPECT_EQ(Count(L"Terminate"), 0);
+    }
+}
+
 TEST_F(PlaybackTest, MinimizeAndPlayBringsTheWindowBackWhenTheRunEnds) {
     Load({StepRow::Click(L"1", L"1")});
     form->LockMouse1.Click();  // off, to keep the log to the window
