@@ -91,6 +91,7 @@ TAppForm::TAppForm(Platform& platform)
       TimerClose(platform, 1000, false),
       TimerHotKeyLock(platform, 250, false),
       m_hotkeyRetry(platform, 250, false),
+      m_stepDelaySettle(platform, kStepDelaySettleMs, false),
       m_platform(platform),
       m_settings(SettingsIni::Empty(platform, L"")) {
     Label1.SetCaption(L"Hotkey: Ctrl + Alt + R");
@@ -208,6 +209,7 @@ TAppForm::TAppForm(Platform& platform)
     TimerParam.OnTimer = [this] { TimerParamTimer(); };
     TimerChecker.OnTimer = [this] { TimerCheckerTimer(); };
     TimerStatusMouse.OnTimer = [this] { TimerStatusMouseTimer(); };
+    m_stepDelaySettle.OnTimer = [this] { TimerStepDelayTimer(); };
 }
 
 TAppForm::~TAppForm() = default;
@@ -419,9 +421,22 @@ void TAppForm::SpinEdit1Change() {
 }
 
 void TAppForm::SpinEdit2Change() {
-    TimerPlay.SetInterval(static_cast<std::uint32_t>(SpinEdit2.Value()));
+    // A new interval restarts a running TimerPlay, so during a run the value waits until the
+    // field settles; otherwise it applies at once.
+    if (TimerPlay.Enabled()) {
+        m_stepDelaySettle.SetEnabled(false);
+        m_stepDelaySettle.SetEnabled(true);
+    } else {
+        m_stepDelaySettle.SetEnabled(false);
+        TimerPlay.SetInterval(static_cast<std::uint32_t>(SpinEdit2.Value()));
+    }
     m_settings.WriteInteger(kSettingsSection, L"StepDelay", static_cast<std::int32_t>(SpinEdit2.Value()));
     SaveSettings();
+}
+
+void TAppForm::TimerStepDelayTimer() {
+    m_stepDelaySettle.SetEnabled(false);
+    TimerPlay.SetInterval(static_cast<std::uint32_t>(SpinEdit2.Value()));
 }
 
 void TAppForm::SpinEdit3Change() {

@@ -215,6 +215,11 @@ private:
     std::set<std::uint32_t> m_registered;
     void EndOfPass();
     void CancelClosing();
+    void TimerStepDelayTimer();
+    // A Step Delay typed during a run reaches TimerPlay only once the field has been still this
+    // long: every keystroke is a change, and typing 250 must not play rows at 2 and 25 ms.
+    static constexpr std::uint32_t kStepDelaySettleMs = 500;
+    TTimer m_stepDelaySettle;
     void ToggleSwitch(TMenuItem& item, const wchar_t* key);
 
     Platform& m_platform;

@@ -35,6 +35,7 @@ void TAppForm::PlayDugmeBasildi() {
         ButtonPlay.SetImageIndex(kImageStop);
         ButtonPlay.SetCaption(L"Stop");
         PlayStepIndex = 0;
+        if (m_stepDelaySettle.Enabled()) TimerStepDelayTimer();  // a new run takes the delay as it reads
         TimerPlay.SetEnabled(true);
         StatusBar1.SetPanelText(2, kStopHint + PlayHotkeyLetter());
         StatusBar1.SetPanelText(3, L"Playing...");

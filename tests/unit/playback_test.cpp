@@ -237,6 +237,34 @@ TEST_F(PlaybackTest, StartingARunOrARecordingCancelsTheClosingCountdown) {
     }
 }
 
+TEST_F(PlaybackTest, AStepDelayTypedDuringARunAppliesOnceTheFieldSettles) {
+    std::vector<StepRow> rows(100, StepRow::Click(L"1", L"1"));
+    Load(rows);
+    form->ButtonPlay.Click();
+    os.Advance(1050);
+    ASSERT_EQ(MoveTimes().size(), 10u);
+    // Typing 250 one key at a time: every keystroke is saved, none plays rows at 2 or 25 ms.
+    for (const int typed : {2, 25, 250}) {
+        if (typed != 2) os.Advance(100);
+        form->SpinEdit2.SetValue(typed);
+        EXPECT_NE(os.FileBytes(L"C:\\Program Files\\Orvalin\\settings.ini")
+                      .find("StepDelay=" + std::to_string(typed) + "\r\n"),
+                  std::string::npos);
+    }
+    os.Advance(1250);  // to 2500; the field was last changed at 1250 and settles at 1750
+    const std::vector<std::uint64_t> times = MoveTimes();
+    EXPECT_EQ(std::vector<std::uint64_t>(times.begin() + 10, times.end()),
+              (std::vector<std::uint64_t>{1100, 1200, 1300, 1400, 1500, 1600, 1700, 2000, 2250, 2500}));
+
+    // A run started before the field settled takes the value as it reads.
+    form->SpinEdit2.SetValue(40);
+    form->ButtonPlay.Click();
+    form->ButtonPlay.Click();
+    const std::uint64_t restart = os.NowMs() - start;
+    os.Advance(100);
+    EXPECT_EQ(MoveTimes().back(), restart + 80);
+}
+
 TEST_F(PlaybackTest, MinimizeAndPlayBringsTheWindowBackWhenTheRunEnds) {
     Load({StepRow::Click(L"1", L"1")});
     form->LockMouse1.Click();  // off, to keep the log to the window
