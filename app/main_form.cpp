@@ -80,9 +80,10 @@ TAppForm::TAppForm(Platform& platform)
       Delete1(ids::kCmdDeleteSelected),
       DeleteAll1(ids::kCmdDeleteAll),
       Exit2(ids::kCmdTrayExit),
-      TimerChecker(platform, 1000, true),
-      TimerParam(platform, 500, true),
-      TimerStatusMouse(platform, 10, true),
+      // These three run from start, but only once the message loop runs (StartTimers).
+      TimerChecker(platform, 1000, false),
+      TimerParam(platform, 500, false),
+      TimerStatusMouse(platform, 10, false),
       TimerRecord(platform, 100, false),
       TimerMouseHook(platform, 1000, false),
       TimerPlay(platform, 100, false),
@@ -90,7 +91,9 @@ TAppForm::TAppForm(Platform& platform)
       TimerClose(platform, 1000, false),
       TimerHotKeyLock(platform, 250, false),
       m_hotkeyRetry(platform, 250, false),
-      m_platform(platform) {
+      m_stepDelaySettle(platform, kStepDelaySettleMs, false),
+      m_platform(platform),
+      m_settings(SettingsIni::Empty(platform, L"")) {
     Label1.SetCaption(L"Hotkey: Ctrl + Alt + R");
     Button3.SetHint(L"Change Hotkey...");
     ButtonRecord.SetCaption(L"Record");
@@ -206,6 +209,7 @@ TAppForm::TAppForm(Platform& platform)
     TimerParam.OnTimer = [this] { TimerParamTimer(); };
     TimerChecker.OnTimer = [this] { TimerCheckerTimer(); };
     TimerStatusMouse.OnTimer = [this] { TimerStatusMouseTimer(); };
+    m_stepDelaySettle.OnTimer = [this] { TimerStepDelayTimer(); };
 }
 
 TAppForm::~TAppForm() = default;
@@ -260,20 +264,32 @@ void TAppForm::FormCreate() {
     m_creating = false;
 }
 
+void TAppForm::StartTimers() {
+    if (m_timersStarted) return;  // TimerParam runs once per process
+    m_timersStarted = true;
+    TimerStatusMouse.SetEnabled(true);
+    TimerParam.SetEnabled(true);
+    TimerChecker.SetEnabled(true);
+}
+
 void TAppForm::ReadIdentity() {
-    // A version record that cannot be read is reported, and start-up goes on with empty
-    // identity values so that the data folder and the settings still load.
+    // A version record that cannot be read is reported, and start-up goes on with the built-in
+    // names: empty ones would make the data folder the application-data folder itself, where a
+    // foreign settings.ini could be read, rewritten and deleted.
     const std::wstring exe = m_platform.ExePath();
+    TEXEVersionData data;
+    std::optional<std::wstring> failure;
     try {
-        const TEXEVersionData data = ReadVersionData(m_platform, exe);
-        m_identity.AppCompanyName = data.CompanyName;
-        m_identity.AppProductName = data.ProductName;
+        data = ReadVersionData(m_platform, exe);
     } catch (const Exception& e) {
-        m_platform.ShowErrorBox(e.Message());
+        failure = e.Message();
     }
+    m_identity.AppCompanyName = data.CompanyName.empty() ? kBuiltInCompanyName : data.CompanyName;
+    m_identity.AppProductName = data.ProductName.empty() ? kBuiltInProductName : data.ProductName;
     m_identity.AppVersion = ReadFileVersionText(m_platform, exe);
     m_identity.AppTitle = m_identity.AppCompanyName + L" - " + m_identity.AppProductName;
     SetCaption(m_identity.AppTitle);
+    if (failure) m_platform.ShowErrorBox(*failure);
 }
 
 void TAppForm::DecideDataFolder() {
@@ -294,25 +310,25 @@ void TAppForm::DecideDataFolder() {
 void TAppForm::OpenSettings() {
     const std::wstring fileName = m_dataFolder + L"settings.ini";
     try {
-        m_settings.emplace(m_platform, fileName);
+        m_settings = SettingsIni(m_platform, fileName);
         return;
     } catch (const Exception&) {
         // Unreadable or undecodable: start over with defaults, silently.
     }
     m_platform.RemoveFile(fileName);
     try {
-        m_settings.emplace(m_platform, fileName);
+        m_settings = SettingsIni(m_platform, fileName);
     } catch (const Exception& e) {
         // Still unusable (for example locked by another program): carry on with an empty store
         // in memory, so the program is usable; later writes report their own failures.
-        m_settings.emplace(SettingsIni::Empty(m_platform, fileName));
+        m_settings = SettingsIni::Empty(m_platform, fileName);
         m_platform.ShowErrorBox(e.Message());
         m_startupWriteErrorShown = true;
     }
 }
 
 void TAppForm::ApplyStoredSettings() {
-    SettingsIni& ini = *m_settings;
+    SettingsIni& ini = m_settings;
     const auto text = [&](const wchar_t* key, const wchar_t* def) { return ini.ReadString(kSettingsSection, key, def); };
 
     if (text(L"Record", L"TimeBased") == L"EventBased") RadioButton2.SetChecked(true);
@@ -370,7 +386,7 @@ void TAppForm::ResettoDefaults1Click() {
 
 void TAppForm::SaveSettings() {
     try {
-        m_settings->UpdateFile();
+        m_settings.UpdateFile();
     } catch (const Exception& e) {
         // During start-up several controls may write in a row; one report is enough.
         if (m_creating && m_startupWriteErrorShown) return;
@@ -380,7 +396,7 @@ void TAppForm::SaveSettings() {
 }
 
 void TAppForm::WriteSwitch(const wchar_t* key, bool on) {
-    m_settings->WriteString(kSettingsSection, key, on ? L"ON" : L"OFF");
+    m_settings.WriteString(kSettingsSection, key, on ? L"ON" : L"OFF");
 }
 
 void TAppForm::ToggleSwitch(TMenuItem& item, const wchar_t* key) {
@@ -390,28 +406,41 @@ void TAppForm::ToggleSwitch(TMenuItem& item, const wchar_t* key) {
 }
 
 void TAppForm::RadioButton1Click() {
-    m_settings->WriteString(kSettingsSection, L"Record", L"TimeBased");
+    m_settings.WriteString(kSettingsSection, L"Record", L"TimeBased");
     SaveSettings();
 }
 
 void TAppForm::RadioButton2Click() {
-    m_settings->WriteString(kSettingsSection, L"Record", L"EventBased");
+    m_settings.WriteString(kSettingsSection, L"Record", L"EventBased");
     SaveSettings();
 }
 
 void TAppForm::SpinEdit1Change() {
-    m_settings->WriteInteger(kSettingsSection, L"Loop", static_cast<std::int32_t>(SpinEdit1.Value()));
+    m_settings.WriteInteger(kSettingsSection, L"Loop", static_cast<std::int32_t>(SpinEdit1.Value()));
     SaveSettings();
 }
 
 void TAppForm::SpinEdit2Change() {
-    TimerPlay.SetInterval(static_cast<std::uint32_t>(SpinEdit2.Value()));
-    m_settings->WriteInteger(kSettingsSection, L"StepDelay", static_cast<std::int32_t>(SpinEdit2.Value()));
+    // A new interval restarts a running TimerPlay, so during a run the value waits until the
+    // field settles; otherwise it applies at once.
+    if (TimerPlay.Enabled()) {
+        m_stepDelaySettle.SetEnabled(false);
+        m_stepDelaySettle.SetEnabled(true);
+    } else {
+        m_stepDelaySettle.SetEnabled(false);
+        TimerPlay.SetInterval(static_cast<std::uint32_t>(SpinEdit2.Value()));
+    }
+    m_settings.WriteInteger(kSettingsSection, L"StepDelay", static_cast<std::int32_t>(SpinEdit2.Value()));
     SaveSettings();
 }
 
+void TAppForm::TimerStepDelayTimer() {
+    m_stepDelaySettle.SetEnabled(false);
+    TimerPlay.SetInterval(static_cast<std::uint32_t>(SpinEdit2.Value()));
+}
+
 void TAppForm::SpinEdit3Change() {
-    m_settings->WriteInteger(kSettingsSection, L"ReplayDelay", static_cast<std::int32_t>(SpinEdit3.Value()));
+    m_settings.WriteInteger(kSettingsSection, L"ReplayDelay", static_cast<std::int32_t>(SpinEdit3.Value()));
     SaveSettings();
 }
 
@@ -448,7 +477,7 @@ void TAppForm::MinimizetoSystemTray1Click() { ToggleSwitch(MinimizetoSystemTray1
 
 void TAppForm::RestoreMousePositionClick(TMenuItem& item, const wchar_t* value) {
     item.SetChecked(true);
-    m_settings->WriteString(kSettingsSection, L"RestoreMousePosition", value);
+    m_settings.WriteString(kSettingsSection, L"RestoreMousePosition", value);
     SaveSettings();
 }
 
@@ -505,7 +534,7 @@ void TAppForm::TimerParamTimer() {
         return;
     }
     if (!AutomaticallyLoad1.Checked()) return;
-    const std::wstring last = m_settings->ReadString(kSettingsSection, L"LastUsedFile", L"");
+    const std::wstring last = m_settings.ReadString(kSettingsSection, L"LastUsedFile", L"");
     if (last.empty() || !m_platform.FileExists(last)) return;
     DosyaAc(last);
     m_platform.ProcessMessages();
@@ -526,7 +555,7 @@ void TAppForm::ButtonClearClick() {
     ListView1.Clear();
     PlayEngelle();
     SetCaption(m_identity.AppTitle);
-    m_settings->WriteString(kSettingsSection, L"LastUsedFile", L"");
+    m_settings.WriteString(kSettingsSection, L"LastUsedFile", L"");
     SaveSettings();
 }
 
@@ -566,8 +595,8 @@ void TAppForm::Button5Click() {
     const std::uint32_t code = m_platform.ReplaceFileContent(*fileName, EncodeMacroText(m_platform, text));
     if (code != 0) throw EFCreateError(*fileName, m_platform.SystemErrorText(code));
     SetCaptionFromFile(*fileName);
-    m_settings->WriteString(kSettingsSection, L"LastUsedFile", *fileName);
-    m_settings->UpdateFile();
+    m_settings.WriteString(kSettingsSection, L"LastUsedFile", *fileName);
+    m_settings.UpdateFile();
 }
 
 void TAppForm::DosyaAc(const std::wstring& fileName) {
@@ -576,10 +605,12 @@ void TAppForm::DosyaAc(const std::wstring& fileName) {
     if (!bytes) throw EFOpenError(fileName, m_platform.SystemErrorText(code));
     const std::wstring text = DecodeMacroBytes(m_platform, *bytes);
     SetCaptionFromFile(fileName);
-    m_settings->WriteString(kSettingsSection, L"LastUsedFile", fileName);
-    m_settings->UpdateFile();  // a failure here leaves the rows out
+    m_settings.WriteString(kSettingsSection, L"LastUsedFile", fileName);
     AppendMacroRows(text, m_fieldSeparator, ListView1);
     PlayIcinHazirla();
+    // Last, and reported rather than thrown: a settings file that cannot be written must not
+    // cost the rows the caption already names, nor stop the files still to load.
+    SaveSettings();
 }
 
 void TAppForm::WMDropFiles(const std::vector<std::wstring>& fileNames) {

@@ -89,6 +89,10 @@ public:
 
     // --- lifecycle --------------------------------------------------------------------------
     void FormCreate();
+    // Arms the timers that run from start (TimerStatusMouse, TimerParam, TimerChecker). Called
+    // once, when the message loop starts: message boxes and StayOnTopYap inside FormCreate run
+    // message loops of their own, and no tick may find start-up unfinished.
+    void StartTimers();
     void FormShow();
     void FormDestroy();
     void SetWindowRef(WindowRef window) { m_window = window; }
@@ -187,7 +191,7 @@ public:
     const AppIdentity& Identity() const { return m_identity; }
     const std::wstring& DataFolder() const { return m_dataFolder; }
     wchar_t FieldSeparator() const { return m_fieldSeparator; }
-    SettingsIni& Settings() { return *m_settings; }
+    SettingsIni& Settings() { return m_settings; }
     const std::wstring& RecordHotkeyLetter() const { return m_recordHotkeyLetter; }
     const std::wstring& PlayHotkeyLetter() const { return m_playHotkeyLetter; }
     bool DragModeAutomatic() const { return m_dragModeAutomatic; }
@@ -210,19 +214,28 @@ private:
     int m_hotkeyRetriesLeft = 0;
     std::set<std::uint32_t> m_registered;
     void EndOfPass();
+    void CancelClosing();
+    void TimerStepDelayTimer();
+    // A Step Delay typed during a run reaches TimerPlay only once the field has been still this
+    // long: every keystroke is a change, and typing 250 must not play rows at 2 and 25 ms.
+    static constexpr std::uint32_t kStepDelaySettleMs = 500;
+    TTimer m_stepDelaySettle;
     void ToggleSwitch(TMenuItem& item, const wchar_t* key);
 
     Platform& m_platform;
     WindowRef m_window = 0;
     AppIdentity m_identity;
     std::wstring m_dataFolder;
-    std::optional<SettingsIni> m_settings;
+    // Exists from construction, on no file until FormCreate opens settings.ini, so that no
+    // handler ever meets a missing store; a write before then fails and is reported.
+    SettingsIni m_settings;
     wchar_t m_fieldSeparator = L',';
     std::wstring m_recordHotkeyLetter = L"R";
     std::wstring m_playHotkeyLetter = L"P";
     bool m_dragModeAutomatic = false;
     bool m_creating = false;                // inside FormCreate
     bool m_startupWriteErrorShown = false;  // one report of a failing write during start-up
+    bool m_timersStarted = false;
     int m_checkerStarted = 0;
 };
 

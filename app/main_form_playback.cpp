@@ -29,11 +29,13 @@ void TAppForm::MinimizeandPlay1Click() {
 void TAppForm::PlayDugmeBasildi() {
     if (Recording()) return;
     if (!Playing()) {
+        CancelClosing();
         RecordEngelle();
         SavedCursorPos = m_platform.CursorPos();
         ButtonPlay.SetImageIndex(kImageStop);
         ButtonPlay.SetCaption(L"Stop");
         PlayStepIndex = 0;
+        if (m_stepDelaySettle.Enabled()) TimerStepDelayTimer();  // a new run takes the delay as it reads
         TimerPlay.SetEnabled(true);
         StatusBar1.SetPanelText(2, kStopHint + PlayHotkeyLetter());
         StatusBar1.SetPanelText(3, L"Playing...");
@@ -152,6 +154,15 @@ void TAppForm::TimerCloseTimer() {
     }
     StatusBar1.SetPanelText(3, L"Automatically Closing... (" + std::to_wstring(CloseCountdown) + L")");
     --CloseCountdown;
+}
+
+void TAppForm::CancelClosing() {
+    // A run or a recording started during the countdown is the user's answer to it: closing
+    // would end that activity and lose its rows without a word.
+    if (!TimerClose.Enabled()) return;
+    TimerClose.SetEnabled(false);
+    CloseCountdown = 0;
+    StatusBar1.SetPanelText(3, L"");
 }
 
 void TAppForm::Fare(std::int32_t x, std::int32_t y, std::wstring_view left, std::wstring_view right,

@@ -27,6 +27,7 @@ void TAppForm::MinimizeandRecord1Click() {
 void TAppForm::RecordDugmeBasildi() {
     if (Playing()) return;
     if (!Recording()) {
+        CancelClosing();
         PlayEngelle();
         ButtonRecord.SetImageIndex(kImageStop);
         ButtonRecord.SetCaption(L"Stop");

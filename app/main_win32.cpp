@@ -27,6 +27,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     UpdateWindow(window.Handle());
     Guarded(platform, [&] { form.FormShow(); });
 
+    // From here on ticks find start-up finished: TimerParam loads half a second from now.
+    Guarded(platform, [&] { form.StartTimers(); });
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (TranslateAcceleratorW(window.Handle(), window.Accelerators(), &msg)) continue;

@@ -32,6 +32,10 @@ TEXEVersionData ReadVersionData(Platform& platform, const std::wstring& fileName
 // "major.minor" of the fixed file version, e.g. "3.2"; empty when it cannot be read.
 std::wstring ReadFileVersionText(Platform& platform, const std::wstring& fileName);
 
+// The program's own company and product names, for when its version record cannot give them.
+inline constexpr wchar_t kBuiltInCompanyName[] = L"QUENZAL";
+inline constexpr wchar_t kBuiltInProductName[] = L"Orvalin";
+
 // The identity values the program derives once at start.
 struct AppIdentity {
     std::wstring AppCompanyName;

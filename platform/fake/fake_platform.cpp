@@ -285,6 +285,7 @@ bool FakePlatform::ShellExecuteFile(WindowRef, const std::wstring& verb, const s
 
 int FakePlatform::MessageDialog(const MessageDialogRequest& request) {
     dialogs.push_back(request);
+    RunMessageLoop();
     if (dialogAnswers.empty()) return kResultNo;
     const int answer = dialogAnswers.front();
     dialogAnswers.erase(dialogAnswers.begin());
@@ -318,11 +319,29 @@ std::optional<std::wstring> FakePlatform::InputQuery(WindowRef, const std::wstri
     return TakeAnswer(inputAnswers);
 }
 
-void FakePlatform::ShowErrorBox(const std::wstring& message) { errorBoxes.push_back(message); }
+void FakePlatform::ShowErrorBox(const std::wstring& message) {
+    errorBoxes.push_back(message);
+    RunMessageLoop();
+}
 
 void FakePlatform::MessageBeep(std::uint32_t type) { log.push_back(L"Beep " + std::to_wstring(type)); }
 
-void FakePlatform::ProcessMessages() { log.push_back(L"ProcessMessages"); }
+void FakePlatform::ProcessMessages() {
+    log.push_back(L"ProcessMessages");
+    RunMessageLoop();
+}
+
+void FakePlatform::RunMessageLoop() {
+    if (!duringMessageLoop || m_inMessageLoop) return;
+    m_inMessageLoop = true;
+    try {
+        duringMessageLoop();
+    } catch (...) {
+        m_inMessageLoop = false;
+        throw;
+    }
+    m_inMessageLoop = false;
+}
 
 void FakePlatform::Terminate() { log.push_back(L"Terminate"); }
 

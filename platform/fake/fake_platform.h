@@ -3,6 +3,7 @@
 // and a log of the calls that have visible effects.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -57,6 +58,10 @@ public:
     };
     std::vector<SentInput> input;
     bool failNextMouse = false;  // the next SendMouse throws, as a broken input layer would
+    // Runs inside each message loop of ours (error box, message dialog, ProcessMessages): what
+    // the timers and the user do meanwhile, e.g. [&] { os.Advance(600); } for a box left open
+    // for 0.6 s. Not re-entered by the loops its own ticks open.
+    std::function<void()> duringMessageLoop;
 
     // Gives the executable the program's own version resource (QUENZAL / Orvalin / 3.2.0.0).
     void InstallOwnVersionResource();
@@ -143,6 +148,8 @@ private:
     static std::wstring ParentFolder(const std::wstring& path);
     const VersionResource* ResourceOfBlock(const std::vector<std::uint8_t>& block) const;
 
+    void RunMessageLoop();
+    bool m_inMessageLoop = false;
     std::uint64_t m_now = 0;
     std::uint64_t m_armOrder = 0;
     std::map<TTimer*, Armed> m_timers;

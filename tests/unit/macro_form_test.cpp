@@ -22,6 +22,7 @@ protected:
     }
     TAppForm& Start() {
         form->FormCreate();
+        form->StartTimers();
         return *form;
     }
     std::string Setting(const std::string& key) const {
@@ -106,12 +107,21 @@ TEST_F(MacroFormTest, AFileThatCannotBeOpenedChangesNothing) {
     EXPECT_FALSE(f.ButtonPlay.Enabled());
 }
 
-TEST_F(MacroFormTest, AFailingSettingsWriteWhileLoadingLeavesTheRowsOut) {
-    os.files[L"c:\\users\\user\\appdata\\roaming\\clicks.csv"] = "1,2\r\n";
+TEST_F(MacroFormTest, AnUnwritableSettingsFileStillLoadsTheRowsAndReportsOnce) {
+    os.files[L"c:\\a.csv"] = "1,1\r\n2,2\r\n";
     TAppForm& f = Start();
     os.readOnlyFolders.insert(L"c:\\program files\\orvalin");
-    EXPECT_THROW(f.DosyaAc(kMacro), EFCreateError);
-    EXPECT_TRUE(f.ListView1.Empty());
+    os.openAnswers = {L"C:\\a.csv"};
+    f.Load1.Click();
+    EXPECT_EQ(Rows(), (std::vector<std::wstring>{L"1,1,,,,", L"2,2,,,,"}));
+    EXPECT_EQ(f.Caption(), L"a.csv - QUENZAL - Orvalin");
+    EXPECT_TRUE(f.ButtonPlay.Enabled());
+    EXPECT_EQ(os.errorBoxes,
+              (std::vector<std::wstring>{L"Cannot create file \"" + kIni + L"\". Access is denied."}));
+    // The file name reaches the disk with the next write that succeeds.
+    os.readOnlyFolders.clear();
+    f.LockMouse1.Click();
+    EXPECT_EQ(Setting("LastUsedFile"), "C:\\a.csv");
 }
 
 TEST_F(MacroFormTest, DroppedFilesLoadInOrderUntilOneFails) {

@@ -23,6 +23,7 @@ protected:
     TAppForm& Start() {
         form = std::make_unique<TAppForm>(os);
         form->FormCreate();
+        form->StartTimers();
         return *form;
     }
     void StoreSettings(const std::string& body, const std::wstring& path = kPortableIni) {
@@ -185,16 +186,103 @@ TEST_F(MainFormTest, ASettingsFileThatStaysUnreadableGivesDefaultsAndOneReport) 
     EXPECT_EQ(f.Label1.Caption(), L"Hotkey: Ctrl + Alt + R");  // start-up went on to the end
 }
 
-TEST_F(MainFormTest, AMissingVersionRecordIsReportedAndStartUpGoesOn) {
-    os.versionResources.clear();
-    os.listSeparator = L";";
-    TAppForm& f = Start();
-    ASSERT_EQ(os.errorBoxes.size(), 1u);
-    EXPECT_EQ(os.errorBoxes[0].rfind(L"System Error.  Code: 1813.", 0), 0u);
-    EXPECT_EQ(f.Caption(), L" - ");
-    EXPECT_EQ(f.DataFolder(), kExeFolder);
-    EXPECT_TRUE(os.HasFile(kPortableIni));
-    EXPECT_EQ(f.FieldSeparator(), L';');
+TEST_F(MainFormTest, AnUnreadableVersionRecordFallsBackToTheProgramsOwnNames) {
+    // With the program folder read-only the per-user folder is used: empty names would make it
+    // the application-data folder itself.
+    struct Case {
+        const char* name;
+        void (*breakRecord)(FakePlatform::VersionResource&);
+        const wchar_t* report;  // start of the one error report, or nullptr for none
+    };
+    const Case cases[] = {
+        {"no version information", nullptr, L"System Error.  Code: 1813."},
+        {"cannot be loaded", [](FakePlatform::VersionResource& r) { r.loadFails = true; },
+         L"System Error.  Code: 5."},
+        {"no translation table", [](FakePlatform::VersionResource& r) { r.translations.clear(); },
+         L"System Error.  Code: 1813."},
+        {"names missing", [](FakePlatform::VersionResource& r) { r.strings.clear(); }, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        if (c.breakRecord) {
+            c.breakRecord(os.versionResources[os.exePath]);
+        } else {
+            os.versionResources.clear();
+        }
+        os.readOnlyFolders.insert(L"c:\\program files\\orvalin");
+        os.listSeparator = L";";
+        TAppForm& f = Start();
+        if (c.report) {
+            ASSERT_EQ(os.errorBoxes.size(), 1u);
+            EXPECT_EQ(os.errorBoxes[0].rfind(c.report, 0), 0u);
+        } else {
+            EXPECT_TRUE(os.errorBoxes.empty());
+        }
+        EXPECT_EQ(f.Caption(), L"QUENZAL - Orvalin");
+        EXPECT_EQ(f.DataFolder(), kUserFolder);
+        EXPECT_EQ(os.FileBytes(kUserFolder + L"settings.ini"),
+                  kBom + "[Settings]\r\nReplayDelay=1000\r\n\r\n");
+        EXPECT_FALSE(os.HasFile(L"C:\\Users\\user\\AppData\\Roaming\\settings.ini"));
+        EXPECT_EQ(f.FieldSeparator(), L';');  // start-up went on to the end
+    }
+}
+
+TEST_F(MainFormTest, TicksWaitUntilStartUpHasFinished) {
+    // Start-up runs message loops (an error box, the window update of Stay on Top) while the
+    // user takes 0.6 s over a box; TimerParam must still find the store, the automatic load
+    // switch and the list separator in place.
+    struct Case {
+        const char* name;
+        const char* stored;
+        std::vector<std::wstring> params;
+        bool versionRecord;
+    };
+    const Case cases[] = {
+        {"automatic load", "StayOnTop=ON\r\nAutomaticallyLoad=ON\r\nLastUsedFile=C:\\a.csv\r\n", {}, true},
+        {"command line", "StayOnTop=ON\r\n", {L"C:\\a.csv"}, true},
+        {"command line, unreadable version record", "", {L"C:\\a.csv"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        os = FakePlatform();
+        if (c.versionRecord) os.InstallOwnVersionResource();
+        os.listSeparator = L";";
+        os.files[L"c:\\a.csv"] = "1;2;X\r\n";
+        StoreSettings(std::string("[Settings]\r\n") + c.stored);
+        os.params = c.params;
+        os.duringMessageLoop = [this] { os.Advance(600); };
+        form = std::make_unique<TAppForm>(os);
+        form->FormCreate();
+        EXPECT_TRUE(form->ListView1.Empty());
+        EXPECT_FALSE(form->TimerParam.Enabled());
+
+        form->StartTimers();
+        os.Advance(499);
+        EXPECT_TRUE(form->ListView1.Empty());
+        os.Advance(1);  // half a second after the message loop started
+        ASSERT_EQ(form->ListView1.Count(), 1u);
+        EXPECT_EQ(form->ListView1.Cell(0, kCellX), L"1");
+        EXPECT_EQ(form->ListView1.Cell(0, kCellY), L"2");
+        EXPECT_EQ(form->ListView1.Cell(0, kCellLeft), L"X");
+    }
+}
+
+TEST_F(MainFormTest, HandlersFindASettingsStoreEvenBeforeStartUpOpenedOne) {
+    // Whatever ends start-up before settings.ini is open, later handlers must not crash: their
+    // writes stay in memory and the failure to store them is reported.
+    os.files[L"c:\\a.csv"] = "1,2\r\n";
+    form = std::make_unique<TAppForm>(os);
+    TAppForm& f = *form;
+    const bool lockMouse = f.LockMouse1.Checked();
+    f.LockMouse1.Click();
+    EXPECT_NE(f.LockMouse1.Checked(), lockMouse);
+    EXPECT_EQ(os.errorBoxes.size(), 1u);
+    f.DosyaAc(L"C:\\a.csv");
+    EXPECT_EQ(f.ListView1.Count(), 1u);
+    f.Clear1.Click();
+    EXPECT_TRUE(f.ListView1.Empty());
 }
 
 TEST_F(MainFormTest, AFailingWriteIsReportedAndTheChangeStaysOnScreen) {

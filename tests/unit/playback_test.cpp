@@ -20,6 +20,7 @@ protected:
         os.InstallOwnVersionResource();
         form = std::make_unique<TAppForm>(os);
         form->FormCreate();
+        form->StartTimers();
         os.Advance(2000);  // past the start-up timers
         os.log.clear();
         start = os.NowMs();
@@ -210,6 +211,58 @@ TEST_F(PlaybackTest, AutomaticCloseCountsDownAfterAFinishedRun) {
     EXPECT_EQ(Count(L"Terminate"), 0);
     os.Advance(1000);
     EXPECT_EQ(Count(L"Terminate"), 1);
+}
+
+TEST_F(PlaybackTest, StartingARunOrARecordingCancelsTheClosingCountdown) {
+    for (const bool record : {false, true}) {
+        SCOPED_TRACE(record ? "record" : "play");
+        form->AutomaticallyClose1.SetChecked(true);
+        form->CheckBoxInfinite.SetChecked(false);
+        form->ListView1.Clear();
+        Load({StepRow::Click(L"1", L"1")});
+        form->ButtonPlay.Click();
+        os.Advance(200);
+        ASSERT_EQ(form->StatusBar1.PanelText(3), L"Automatically Closing... (3)");
+
+        form->CheckBoxInfinite.SetChecked(true);  // the new run lasts until stopped
+        TButton& button = record ? form->ButtonRecord : form->ButtonPlay;
+        button.Click();
+        EXPECT_EQ(form->StatusBar1.PanelText(3), record ? L"Recording..." : L"Playing...");
+        os.Advance(5000);
+        EXPECT_EQ(Count(L"Terminate"), 0);
+        EXPECT_EQ(button.Caption(), L"Stop");
+        button.Click();
+        os.Advance(5000);
+        EXPECT_EQ(Count(L"Terminate"), 0);
+    }
+}
+
+TEST_F(PlaybackTest, AStepDelayTypedDuringARunAppliesOnceTheFieldSettles) {
+    std::vector<StepRow> rows(100, StepRow::Click(L"1", L"1"));
+    Load(rows);
+    form->ButtonPlay.Click();
+    os.Advance(1050);
+    ASSERT_EQ(MoveTimes().size(), 10u);
+    // Typing 250 one key at a time: every keystroke is saved, none plays rows at 2 or 25 ms.
+    for (const int typed : {2, 25, 250}) {
+        if (typed != 2) os.Advance(100);
+        form->SpinEdit2.SetValue(typed);
+        EXPECT_NE(os.FileBytes(L"C:\\Program Files\\Orvalin\\settings.ini")
+                      .find("StepDelay=" + std::to_string(typed) + "\r\n"),
+                  std::string::npos);
+    }
+    os.Advance(1250);  // to 2500; the field was last changed at 1250 and settles at 1750
+    const std::vector<std::uint64_t> times = MoveTimes();
+    EXPECT_EQ(std::vector<std::uint64_t>(times.begin() + 10, times.end()),
+              (std::vector<std::uint64_t>{1100, 1200, 1300, 1400, 1500, 1600, 1700, 2000, 2250, 2500}));
+
+    // A run started before the field settled takes the value as it reads.
+    form->SpinEdit2.SetValue(40);
+    form->ButtonPlay.Click();
+    form->ButtonPlay.Click();
+    const std::uint64_t restart = os.NowMs() - start;
+    os.Advance(100);
+    EXPECT_EQ(MoveTimes().back(), restart + 80);
 }
 
 TEST_F(PlaybackTest, MinimizeAndPlayBringsTheWindowBackWhenTheRunEnds) {

@@ -22,6 +22,7 @@ protected:
     TAppForm& Start() {
         form->FormCreate();
         form->CreateWindowHandle();
+        form->StartTimers();
         return *form;
     }
     std::vector<std::wstring> Rows() const {
