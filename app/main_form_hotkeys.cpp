@@ -1,6 +1,7 @@
 // The two system-wide hotkeys, Ctrl+Alt+letter: reading the letters, registering them on the
 // main window, and acting on them with a 250 ms lock against key repeat. A disabled hotkey label
 // means its hotkey is off for now.
+#include <optional>
 #include <string>
 
 #include "app/main_form.h"
@@ -31,11 +32,18 @@ void TAppForm::KayitliHotKeyOku() {
     }
     const std::wstring fileName = folder + L"settings.ini";
     if (!m_platform.FileExists(fileName)) return;
-    const SettingsIni ini = SettingsIni::ReadAnyEncoding(m_platform, fileName);
-    if (auto letter = StoredHotkeyLetter(ini.ReadString(kSettingsSection, L"HotkeyCharRecord", L"R"))) {
+    std::uint32_t error = 0;
+    const std::string bytes = m_platform.ReadWholeFile(fileName, error).value_or(std::string());
+    // Mostly these are the very bytes the settings store read or wrote a moment ago; then its
+    // answers are the file's, and a large file is not parsed a second time.
+    std::optional<SettingsIni> reread;
+    const SettingsIni* ini =
+        m_settings && m_settings->HoldsFileBytes(fileName, bytes) ? &*m_settings : nullptr;
+    if (!ini) ini = &reread.emplace(SettingsIni::FromAnyEncoding(m_platform, fileName, bytes));
+    if (auto letter = StoredHotkeyLetter(ini->ReadString(kSettingsSection, L"HotkeyCharRecord", L"R"))) {
         m_recordHotkeyLetter = *letter;
     }
-    if (auto letter = StoredHotkeyLetter(ini.ReadString(kSettingsSection, L"HotkeyCharPlay", L"P"))) {
+    if (auto letter = StoredHotkeyLetter(ini->ReadString(kSettingsSection, L"HotkeyCharPlay", L"P"))) {
         m_playHotkeyLetter = *letter;
     }
 }

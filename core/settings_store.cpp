@@ -4,6 +4,7 @@
 #include "core/settings_store.h"
 
 #include <cwctype>
+#include <unordered_set>
 
 #include "core/errors.h"
 #include "core/text_decode.h"
@@ -38,6 +39,17 @@ bool SameText(std::wstring_view a, std::wstring_view b) {
     return true;
 }
 
+// A hash that agrees with SameText: equal up to letter case gives equal hashes (FNV-1a over the
+// folded characters).
+std::size_t FoldedHash(std::wstring_view name) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (const wchar_t c : name) {
+        hash ^= static_cast<std::uint32_t>(FoldCase(c));
+        hash *= 1099511628211ull;
+    }
+    return static_cast<std::size_t>(hash);
+}
+
 // A value is stored on one line, so a line break inside it would split it and could forge
 // keys or sections that are read back on the next start. Breaks become blanks instead.
 std::wstring OneLine(const std::wstring& value) {
@@ -46,6 +58,20 @@ std::wstring OneLine(const std::wstring& value) {
         if (c == L'\r' || c == L'\n') c = L' ';
     }
     return line;
+}
+
+// Whether the header of `section` and the line `key`=`value` under it read back as exactly this
+// name, key and value. A document read from a file always does (reading trims, splits at the
+// first "=" and drops comments, so what it keeps survives another round); a value written by the
+// program may not, and then the file written from the document is not the document.
+bool ReadsBackAs(std::wstring_view section, std::wstring_view key, std::wstring_view value) {
+    std::wstring text = L"[";
+    text.append(section).append(L"]\r\n").append(key).append(L"=").append(value).append(L"\r\n");
+    if (Utf8ToWide(WideToUtf8(text)) != text) return false;  // a lone surrogate becomes U+FFFD
+    const IniDocument doc = ParseIni(text);
+    return doc.sections.size() == 1 && doc.sections[0].name == section &&
+           doc.sections[0].entries.size() == 1 && doc.sections[0].entries[0].hasValue &&
+           doc.sections[0].entries[0].key == key && doc.sections[0].entries[0].value == value;
 }
 
 // ASCII digits only: other scripts' digits are not part of the format.
@@ -62,6 +88,8 @@ bool DigitValue(wchar_t c, bool hex, std::uint32_t& digit) {
     return true;
 }
 
+// A linear search: a lookup costs no more than the rewrite of the file that follows each write,
+// and start-up makes a fixed handful of them.
 template <typename Sections>
 auto FindSection(Sections& sections, std::wstring_view name) -> decltype(&sections.front()) {
     for (auto& section : sections) {
@@ -78,6 +106,13 @@ IniDocument ParseIni(std::wstring_view text) {
     // the first header and under a repeated one.
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::size_t current = kNone;
+    // The sections so far, by index and hashed by folded name: a repeated header costs one hash
+    // lookup, not a comparison with every earlier header, and no name is stored twice.
+    const auto hash = [&doc](std::size_t i) { return FoldedHash(doc.sections[i].name); };
+    const auto same = [&doc](std::size_t a, std::size_t b) {
+        return SameText(doc.sections[a].name, doc.sections[b].name);
+    };
+    std::unordered_set<std::size_t, decltype(hash), decltype(same)> known(16, hash, same);
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find_first_of(L"\r\n", pos);
@@ -92,11 +127,14 @@ IniDocument ParseIni(std::wstring_view text) {
         if (line.empty() || line.front() == L';') continue;
         if (line.size() >= 2 && line.front() == L'[' && line.back() == L']') {
             const std::wstring_view name = line.substr(1, line.size() - 2);
-            if (FindSection(doc.sections, name)) {
-                current = kNone;
+            // Added first and taken back when the name was known: the set looks names up
+            // through the sections, so the candidate has to be one.
+            doc.sections.push_back(IniSection{std::wstring(name), {}});
+            if (known.insert(doc.sections.size() - 1).second) {
+                current = doc.sections.size() - 1;
             } else {
-                current = doc.sections.size();
-                doc.sections.push_back(IniSection{std::wstring(name), {}});
+                doc.sections.pop_back();
+                current = kNone;
             }
             continue;
         }
@@ -172,26 +210,27 @@ SettingsIni SettingsIni::Empty(Platform& platform, std::wstring fileName) {
     return SettingsIni(platform, std::move(fileName), false);
 }
 
-SettingsIni SettingsIni::ReadAnyEncoding(Platform& platform, std::wstring fileName) {
+SettingsIni SettingsIni::FromAnyEncoding(Platform& platform, std::wstring fileName, std::string_view bytes) {
     SettingsIni ini(platform, std::move(fileName), false);
-    std::uint32_t error = 0;
-    const std::optional<std::string> bytes = platform.ReadWholeFile(ini.m_fileName, error);
-    if (!bytes) return ini;
-    std::string_view content = *bytes;
+    std::string_view content = bytes;
     if (content.starts_with(kUtf8Bom)) content.remove_prefix(kUtf8Bom.size());
     if (const std::optional<std::wstring> text = Utf8ToWide(content)) {
         ini.m_doc = ParseIni(*text);
     } else {
-        ini.m_doc = ParseIni(DecodeTextBytes(platform, *bytes));
+        ini.m_doc = ParseIni(DecodeTextBytes(platform, bytes));
     }
     return ini;
+}
+
+bool SettingsIni::HoldsFileBytes(std::wstring_view fileName, std::string_view bytes) const {
+    return m_fileBytes && fileName == m_fileName && bytes == *m_fileBytes;
 }
 
 SettingsIni::SettingsIni(Platform& platform, std::wstring fileName, bool read)
     : m_platform(&platform), m_fileName(std::move(fileName)) {
     if (!read) return;
     std::uint32_t error = 0;
-    const std::optional<std::string> bytes = m_platform->ReadWholeFile(m_fileName, error);
+    std::optional<std::string> bytes = m_platform->ReadWholeFile(m_fileName, error);
     if (!bytes) {
         // A missing folder reports "path not found" rather than "file not found"; both mean
         // there are no settings yet.
@@ -205,6 +244,7 @@ SettingsIni::SettingsIni(Platform& platform, std::wstring fileName, bool read)
         throw EEncodingError(L"Cannot open file \"" + m_fileName + L"\". It is not valid UTF-8 text.");
     }
     m_doc = ParseIni(*text);
+    m_fileBytes = std::move(*bytes);  // whatever was read parses back into m_doc
 }
 
 std::wstring SettingsIni::ReadString(std::wstring_view section, std::wstring_view ident,
@@ -224,21 +264,30 @@ std::int32_t SettingsIni::ReadInteger(std::wstring_view section, std::wstring_vi
 }
 
 void SettingsIni::WriteString(std::wstring_view section, std::wstring_view ident, const std::wstring& value) {
+    std::wstring line = OneLine(value);
     IniSection* found = FindSection(m_doc.sections, section);
     if (!found) {
         m_doc.sections.push_back(IniSection{std::wstring(section), {}});
         found = &m_doc.sections.back();
+        m_fileBytes.reset();
     }
     // The first line of that name wins, a line without "=" included: it turns into key=value
     // where it stands rather than leaving a stale copy above the new one.
-    for (IniEntry& entry : found->entries) {
-        if (SameText(entry.key, ident)) {
-            entry.value = OneLine(value);
-            entry.hasValue = true;
-            return;
+    IniEntry* entry = nullptr;
+    for (IniEntry& candidate : found->entries) {
+        if (SameText(candidate.key, ident)) {
+            entry = &candidate;
+            break;
         }
     }
-    found->entries.push_back(IniEntry{std::wstring(ident), OneLine(value), true});
+    if (!entry) {
+        found->entries.push_back(IniEntry{std::wstring(ident), std::wstring(), false});
+        entry = &found->entries.back();
+    }
+    if (!entry->hasValue || entry->value != line) m_fileBytes.reset();
+    m_readsBackExactly = m_readsBackExactly && ReadsBackAs(found->name, entry->key, line);
+    entry->value = std::move(line);
+    entry->hasValue = true;
 }
 
 void SettingsIni::WriteInteger(std::wstring_view section, std::wstring_view ident, std::int32_t value) {
@@ -246,9 +295,17 @@ void SettingsIni::WriteInteger(std::wstring_view section, std::wstring_view iden
 }
 
 void SettingsIni::UpdateFile() {
-    const std::string bytes = std::string(kUtf8Bom) + WideToUtf8(FormatIni(m_doc));
+    std::string bytes = std::string(kUtf8Bom) + WideToUtf8(FormatIni(m_doc));
     const std::uint32_t error = m_platform->ReplaceFileContent(m_fileName, bytes);
-    if (error != 0) throw EFCreateError(m_fileName, m_platform->SystemErrorText(error));
+    if (error != 0) {
+        m_fileBytes.reset();
+        throw EFCreateError(m_fileName, m_platform->SystemErrorText(error));
+    }
+    if (m_readsBackExactly) {
+        m_fileBytes = std::move(bytes);
+    } else {
+        m_fileBytes.reset();
+    }
 }
 
 }  // namespace orv

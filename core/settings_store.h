@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,10 +57,14 @@ public:
     SettingsIni(Platform& platform, std::wstring fileName);
     // An empty store on `fileName` that does not look at the file at all.
     static SettingsIni Empty(Platform& platform, std::wstring fileName);
-    // A read-only look at a settings file in any encoding: UTF-8 when it is valid UTF-8,
-    // otherwise by its byte-order mark or the ANSI code page. A file that cannot be read at
-    // all gives an empty store. Never writes and never raises.
-    static SettingsIni ReadAnyEncoding(Platform& platform, std::wstring fileName);
+    // A read-only look at the bytes of a settings file in any encoding: UTF-8 when they are
+    // valid UTF-8, otherwise by their byte-order mark or the ANSI code page. Never raises.
+    static SettingsIni FromAnyEncoding(Platform& platform, std::wstring fileName, std::string_view bytes);
+
+    // True when `bytes` are what this store last read from or wrote to `fileName`, unchanged in
+    // memory since and reading back into exactly its document: a second reader of the same file
+    // may then ask this store instead of parsing the file again.
+    bool HoldsFileBytes(std::wstring_view fileName, std::string_view bytes) const;
 
     std::wstring ReadString(std::wstring_view section, std::wstring_view ident,
                             const std::wstring& defaultValue) const;
@@ -75,9 +80,16 @@ public:
 
 private:
     SettingsIni(Platform& platform, std::wstring fileName, bool read);
+
     Platform* m_platform;
     std::wstring m_fileName;
     IniDocument m_doc;
+    // The file's bytes while they are known to read back into m_doc; see HoldsFileBytes.
+    std::optional<std::string> m_fileBytes;
+    // False once a write stored text that reading would give back differently (blanks at the
+    // ends of a value, a key with "=", a lone surrogate...): from then on the bytes written are
+    // never taken for the document.
+    bool m_readsBackExactly = true;
 };
 
 }  // namespace orv

@@ -1,14 +1,26 @@
 // Filling the step editor from a row and writing it back.
 #include "macro/edit_step_form.h"
 
-#include "core/settings_store.h"
+#include <string_view>
 
 namespace orv {
 namespace {
 
+// A cell read as a decimal integer: an optional sign and ASCII digits within the 32-bit range,
+// nothing else. "$10" and "0x10" are not numbers here (the settings file's hexadecimal forms do
+// not belong to cells), so they and every other text read as 0.
 std::int64_t IntegerOrZero(std::wstring_view text) {
-    std::int32_t value = 0;
-    return TryParseIniInteger(text, value) ? value : 0;
+    const bool negative = !text.empty() && text.front() == L'-';
+    if (!text.empty() && (text.front() == L'-' || text.front() == L'+')) text.remove_prefix(1);
+    if (text.empty()) return 0;
+    const std::int64_t limit = negative ? 2147483648LL : 2147483647LL;
+    std::int64_t magnitude = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') return 0;
+        magnitude = magnitude * 10 + (c - L'0');
+        if (magnitude > limit) return 0;  // checked per digit, so it cannot overflow
+    }
+    return negative ? -magnitude : magnitude;
 }
 
 const wchar_t* ButtonCell(const TCheckBox& button, const TCheckBox& doubleClick) {

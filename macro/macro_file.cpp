@@ -39,8 +39,15 @@ std::wstring FormatMacroText(const StepList& list, wchar_t separator) {
 }
 
 std::string EncodeMacroText(Platform& platform, std::wstring_view text) {
+    // ANSI text whose first bytes happen to spell a byte-order mark (a first cell beginning with
+    // y-diaeresis and thorn, for one, is FF FE in code page 1252) would be read back as UTF-16 or
+    // UTF-8 and come back garbled; such text goes the UTF-8 way too, whose own mark keeps it intact.
+    const auto startsLikeAMark = [](std::string_view bytes) {
+        return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") ||
+               bytes.starts_with("\xFE\xFF");
+    };
     std::string bytes;
-    if (platform.WideToAnsi(text, bytes)) return bytes;
+    if (platform.WideToAnsi(text, bytes) && !startsLikeAMark(bytes)) return bytes;
     return "\xEF\xBB\xBF" + WideToUtf8(text);
 }
 

@@ -5,8 +5,9 @@
 //   -,-,-,-,-,1.5\r\n       a pause of 1.5 seconds
 //
 // Written in the ANSI code page. When a cell holds a character that code page cannot represent,
-// the file is written as UTF-8 with a byte-order mark instead, which every reader of the format
-// takes as UTF-8, so no text ever turns into other text on the way to disk.
+// or the ANSI bytes would begin like a byte-order mark, the file is written as UTF-8 with a
+// byte-order mark instead, which every reader of the format takes as UTF-8, so no text ever turns
+// into other text on the way to disk.
 // Read: a UTF-8, UTF-16 LE or UTF-16 BE byte-order mark selects that encoding, otherwise ANSI;
 // lines end at CR LF, LF or CR; missing cells are empty, cells after the sixth are ignored, and
 // an empty line adds no row.
@@ -23,7 +24,8 @@ namespace orv {
 // The text of all rows, each line ended by CR LF; an empty list gives "".
 std::wstring FormatMacroText(const StepList& list, wchar_t separator);
 
-// Bytes for the file: ANSI when every character fits, else UTF-8 with a byte-order mark.
+// Bytes for the file: ANSI when every character fits and the bytes cannot pass for a
+// byte-order mark, else UTF-8 with a byte-order mark.
 std::string EncodeMacroText(Platform& platform, std::wstring_view text);
 
 // File bytes to text, by byte-order mark (which is dropped) or else the ANSI code page.

@@ -277,5 +277,40 @@ TEST_F(MacroFormTest, TheEditorShowsARowAndWritesItBackIntoTheSelectedRow) {
     EXPECT_EQ(Rows()[1], L"0,0,,,,2");
 }
 
+TEST(StepEditor, ReadsCoordinatesAndWaitAsDecimalIntegersOnly) {
+    struct Case {
+        const wchar_t* cell;
+        std::int64_t xy;    // as X and Y show it
+        std::int64_t wait;  // as Wait shows it (held to 0 ... 999999999)
+    };
+    const Case cases[] = {
+        {L"512", 512, 512},
+        {L"-1280", -1280, 0},
+        {L"+7", 7, 7},
+        {L"010", 10, 10},  // leading zeros are still decimal
+        {L"$10", 0, 0},
+        {L"0x10", 0, 0},
+        {L"0X1f", 0, 0},
+        {L"1.5", 0, 0},
+        {L" 5", 0, 0},
+        {L"-", 0, 0},
+        {L"", 0, 0},
+        {L"2147483647", 2147483647, 999999999},
+        {L"-2147483648", -2147483648LL, 0},
+        {L"2147483648", 0, 0},  // beyond 32 bits
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::wstring(c.cell).size() << " chars, expecting " << c.xy);
+        StepList list;
+        list.Append(StepRow{{c.cell, c.cell, L"", L"", L"", c.cell}});
+        list.SetSelected(0, true);
+        TFormEditStep editor(list);
+        editor.FormCreate();
+        EXPECT_EQ(editor.SpinEdit1.Value(), c.xy);
+        EXPECT_EQ(editor.SpinEdit2.Value(), c.xy);
+        EXPECT_EQ(editor.SpinEdit3.Value(), c.wait);
+    }
+}
+
 }  // namespace
 }  // namespace orv

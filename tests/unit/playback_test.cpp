@@ -67,13 +67,44 @@ TEST(ClickPlan, MovesFirstThenClicksEachButtonInTurn) {
 
 TEST(PauseTime, ReadsSecondsWithPointOrCommaAndNeverStalls) {
     const std::pair<const wchar_t*, std::optional<std::uint32_t>> cases[] = {
-        {L"1.5", 1500u},       {L"1,5", 1500u},     {L"2", 2000u},     {L"0.0025", 2u},  // half to even
-        {L"0.0035", 4u},       {L"0.0001", 1u},     // rounds to 0: waits 1 ms instead
-        {L"1e10", kMaxTimerInterval},               // beyond the timer range: held
-        {L"0", std::nullopt},  {L"-3", std::nullopt}, {L"abc", std::nullopt}, {L"", std::nullopt},
+        {L"1.5", 1500u},
+        {L"1,5", 1500u},
+        {L"2", 2000u},
+        {L"0.0025", 2u},  // half to even
+        {L"0.0035", 4u},
+        {L"0.0001", 1u},               // rounds to 0: waits 1 ms instead
+        {L"1e10", kMaxTimerInterval},  // beyond the timer range: held
+        {L"0", std::nullopt},
+        {L"-3", std::nullopt},
+        {L"abc", std::nullopt},
+        {L"", std::nullopt},
+        // Rounded on the decimal digits as written: a double would land beside these halves.
+        {L".5055", 506u},
+        {L"2.0005", 2000u},
+        {L"0,0025000000000000001", 3u},
+        {L"1.0005e3", 1000500u},
+        {L"2.5E-3", 2u},
+        {L"1e1", 10000u},
+        {L" 1,5 ", 1500u},
+        {L"5.", 5000u},
+        {L"+0.5", 500u},
+        {L"2147483.6465", 2147483646u},
+        {L"2147483.647", kMaxTimerInterval},
+        {L"1e-400", 1u},
+        {L"1e400", kMaxTimerInterval},
+        {L"-0.0", std::nullopt},
+        {L"0e5", std::nullopt},
+        {L".", std::nullopt},
+        {L"1e", std::nullopt},
+        {L"1e+", std::nullopt},
+        {L"1,000.5", std::nullopt},
+        {L"0x10", std::nullopt},
+        {L"\t1", std::nullopt},
+        {L"1 5", std::nullopt},
+        {L"inf", std::nullopt},
     };
     for (const auto& [text, ms] : cases) {
-        EXPECT_EQ(PauseMilliseconds(text), ms) << std::wstring(text).size();
+        EXPECT_EQ(PauseMilliseconds(text), ms) << testing::PrintToString(std::wstring(text));
     }
 }
 

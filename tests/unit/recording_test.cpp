@@ -181,6 +181,26 @@ TEST_F(RecordingTest, LettersAreReadFromAFileInAnotherEncodingToo) {
     EXPECT_EQ(os.FileBytes(L"C:\\Program Files\\Orvalin\\settings.ini"), "[Settings]\r\nHotkeyCharRecord=\xC9\r\n");
 }
 
+TEST_F(RecordingTest, LettersAreTheFilesEvenWhenTheStoreHoldsOtherText) {
+    TAppForm& f = Start();
+    f.Settings().WriteString(kSettingsSection, L"HotkeyCharPlay", L"Q");
+    f.Settings().UpdateFile();
+    f.KayitliHotKeyOku();
+    EXPECT_EQ(f.PlayHotkeyLetter(), L"Q");
+
+    f.Settings().WriteString(kSettingsSection, L"HotkeyCharPlay", L"Z");  // not written yet
+    f.KayitliHotKeyOku();
+    EXPECT_EQ(f.PlayHotkeyLetter(), L"Q");
+
+    // A lone surrogate is stored as U+FFFD: the letter is what the file says.
+    f.Settings().WriteString(kSettingsSection, L"HotkeyCharRecord",
+                             std::wstring(1, static_cast<wchar_t>(0xD800)));
+    f.Settings().UpdateFile();
+    f.KayitliHotKeyOku();
+    EXPECT_EQ(f.RecordHotkeyLetter(), L"\uFFFD");
+    EXPECT_EQ(f.PlayHotkeyLetter(), L"Z");
+}
+
 TEST_F(RecordingTest, HotkeysActWithALockAndABeepAndRespectTheirGates) {
     TAppForm& f = Start();
     os.Advance(2000);

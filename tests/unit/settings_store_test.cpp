@@ -272,5 +272,75 @@ TEST_F(SettingsStore, TextThatIsNotUtf8Throws) {
     }
 }
 
+// Sections are found by name through an index: the rules for repeated headers, letter case and
+// order must hold as they do for a handful of sections.
+TEST_F(SettingsStore, ManySectionsKeepTheFirstOccurrenceAndTheirOrder) {
+    std::string file;
+    for (int i = 0; i < 3000; ++i)
+        file += "[Sec" + std::to_string(i) + "]\r\nk=" + std::to_string(i) + "\r\n";
+    file += "[SEC7]\r\nk=late\r\nextra=1\r\n[sec2999]\r\nk=late\r\n";
+    SettingsIni ini = Open(file);
+    ASSERT_EQ(ini.Document().sections.size(), 3000u);
+    EXPECT_EQ(ini.ReadString(L"sec7", L"K", L"?"), L"7");
+    EXPECT_EQ(ini.ReadString(L"Sec7", L"extra", L"?"), L"?");
+    EXPECT_EQ(ini.ReadString(L"SEC2999", L"k", L"?"), L"2999");
+    EXPECT_EQ(ini.ReadString(L"Sec3000", L"k", L"?"), L"?");
+
+    ini.WriteString(L"SEC1500", L"k", L"x");  // in place, under its first spelling
+    ini.WriteString(L"New", L"a", L"1");      // a new section goes last
+    ini.WriteString(L"NEW", L"b", L"2");      // and is found again in another case
+    ini.UpdateFile();
+    const std::string bytes = os.FileBytes(kPath);
+    EXPECT_TRUE(bytes.starts_with(kBom + "[Sec0]\r\nk=0\r\n\r\n[Sec1]"));
+    EXPECT_NE(bytes.find("[Sec1500]\r\nk=x\r\n\r\n[Sec1501]"), std::string::npos);
+    EXPECT_TRUE(bytes.ends_with("[Sec2999]\r\nk=2999\r\n\r\n[New]\r\na=1\r\nb=2\r\n\r\n"));
+}
+
+// A second reader of the file may take the store's answers only while the bytes on disk read back
+// into exactly the store's document.
+TEST_F(SettingsStore, KnowsWhenTheFileOnDiskReadsAsItsDocument) {
+    SettingsIni ini = Open(kBom + "[Settings]\r\nLoop=3\r\n; note\r\nBare\r\n");
+    const auto holdsFile = [&] { return ini.HoldsFileBytes(kPath, os.FileBytes(kPath)); };
+    EXPECT_TRUE(holdsFile());
+    EXPECT_FALSE(ini.HoldsFileBytes(L"C:\\Other\\settings.ini", os.FileBytes(kPath)));
+    EXPECT_FALSE(ini.HoldsFileBytes(kPath, os.FileBytes(kPath) + "x"));
+
+    ini.WriteInteger(L"settings", L"LOOP", 3);  // the same value: nothing changed
+    EXPECT_TRUE(holdsFile());
+    ini.WriteInteger(L"Settings", L"Loop", 4);  // only in memory so far
+    EXPECT_FALSE(holdsFile());
+    ini.UpdateFile();
+    EXPECT_TRUE(holdsFile());
+    ini.WriteString(L"Settings", L"Bare", L"on");
+    ini.UpdateFile();
+    EXPECT_TRUE(holdsFile());
+
+    os.readOnlyFolders.insert(kFolderKey);
+    ini.WriteInteger(L"Settings", L"Loop", 5);
+    EXPECT_THROW(ini.UpdateFile(), EFCreateError);
+    EXPECT_FALSE(holdsFile());  // the file still says 4
+    os.readOnlyFolders.clear();
+    ini.UpdateFile();
+    EXPECT_TRUE(holdsFile());
+
+    // Written text that reading gives back otherwise: the file is not the document any more.
+    const std::pair<const wchar_t*, std::wstring> unreadable[] = {
+        {L"Value", L" padded "},
+        {L"Value", L"lone \xD800 surrogate"},
+        {L"a=b", L"c"},
+        {L";Key", L"c"},
+    };
+    for (const auto& [key, value] : unreadable) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(key) + L"=" + value));
+        SettingsIni other = Open("[Settings]\r\n");
+        other.WriteString(L"Settings", key, value);
+        other.UpdateFile();
+        EXPECT_FALSE(other.HoldsFileBytes(kPath, os.FileBytes(kPath)));
+        other.WriteString(L"Settings", L"Later", L"1");  // and stays so
+        other.UpdateFile();
+        EXPECT_FALSE(other.HoldsFileBytes(kPath, os.FileBytes(kPath)));
+    }
+}
+
 }  // namespace
 }  // namespace orv
