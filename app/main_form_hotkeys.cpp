@@ -37,8 +37,7 @@ void TAppForm::KayitliHotKeyOku() {
     // Mostly these are the very bytes the settings store read or wrote a moment ago; then its
     // answers are the file's, and a large file is not parsed a second time.
     std::optional<SettingsIni> reread;
-    const SettingsIni* ini =
-        m_settings && m_settings->HoldsFileBytes(fileName, bytes) ? &*m_settings : nullptr;
+    const SettingsIni* ini = m_settings.HoldsFileBytes(fileName, bytes) ? &m_settings : nullptr;
     if (!ini) ini = &reread.emplace(SettingsIni::FromAnyEncoding(m_platform, fileName, bytes));
     if (auto letter = StoredHotkeyLetter(ini->ReadString(kSettingsSection, L"HotkeyCharRecord", L"R"))) {
         m_recordHotkeyLetter = *letter;
