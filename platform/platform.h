@@ -127,7 +127,8 @@ public:
     virtual void SetTopmost(WindowRef window, bool topmost) = 0;
     virtual Point CursorPos() = 0;  // (0, 0) when it cannot be read
     virtual void SetCursorPos(Point p) = 0;
-    // Moves the cursor with SetCursorPos and sends each transition as its own mouse_event.
+    // Moves the cursor with SetCursorPos and sends each transition as its own mouse_event,
+    // pressing the logical button its flag names, also when the user has swapped the buttons.
     virtual void SendMouse(const std::vector<MouseOp>& ops) = 0;
     // Confines the cursor to a rectangle, or releases any confinement (nullopt).
     virtual void ClipCursor(const std::optional<Rect>& rect) = 0;

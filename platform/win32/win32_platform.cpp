@@ -8,6 +8,7 @@
 #include <cwchar>
 
 #include "core/controls.h"
+#include "platform/mouse_input.h"
 
 namespace orv {
 namespace {
@@ -477,11 +478,13 @@ void Win32Platform::SetCursorPos(Point p) { ::SetCursorPos(p.x, p.y); }
 
 void Win32Platform::SendMouse(const std::vector<MouseOp>& ops) {
     // Each transition is its own event at the cursor's position: no coordinates, no wheel data.
+    // The swap is read now: it holds for this click, whatever it was when the macro was recorded.
+    const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
     for (const MouseOp& op : ops) {
         if (op.kind == MouseOp::kMove) {
             ::SetCursorPos(op.x, op.y);
         } else {
-            mouse_event(op.flag, 0, 0, 0, 0);
+            mouse_event(PhysicalButtonFlag(op.flag, swapped), 0, 0, 0, 0);
         }
     }
 }

@@ -6,6 +6,7 @@
 
 #include "app/main_form.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/mouse_input.h"
 #include "playback/click_plan.h"
 #include "playback/pause_time.h"
 
@@ -62,6 +63,15 @@ TEST(ClickPlan, MovesFirstThenClicksEachButtonInTurn) {
         EXPECT_EQ(PlanClick(-1280, 20, c.left, c.right, c.middle), c.ops);
     }
     EXPECT_EQ(PlanClick(0, 0, L"XX", L"XX", L"XX").size(), 13u);
+}
+
+TEST(MouseInput, SwappedButtonsTradeLeftAndRightOnly) {
+    const std::uint32_t flags[] = {kLeftDown, kLeftUp, kRightDown, kRightUp, kMiddleDown, kMiddleUp};
+    const std::uint32_t swapped[] = {kRightDown, kRightUp, kLeftDown, kLeftUp, kMiddleDown, kMiddleUp};
+    for (std::size_t i = 0; i < std::size(flags); ++i) {
+        EXPECT_EQ(PhysicalButtonFlag(flags[i], false), flags[i]);
+        EXPECT_EQ(PhysicalButtonFlag(flags[i], true), swapped[i]);
+    }
 }
 
 TEST(PauseTime, ReadsSecondsWithPointOrCommaAndNeverStalls) {
