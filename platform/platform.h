@@ -127,8 +127,10 @@ public:
     virtual void SetTopmost(WindowRef window, bool topmost) = 0;
     virtual Point CursorPos() = 0;  // (0, 0) when it cannot be read
     virtual void SetCursorPos(Point p) = 0;
-    // Moves the cursor with SetCursorPos and sends each transition as its own mouse_event,
-    // pressing the logical button its flag names, also when the user has swapped the buttons.
+    // Moves the cursor with SetCursorPos and sends each transition as its own input event.
+    // A transition lands at the point of the move before it, even if the cursor has moved on
+    // by the time the system handles it, and presses the logical button its flag names, also
+    // when the user has swapped the buttons.
     virtual void SendMouse(const std::vector<MouseOp>& ops) = 0;
     // Confines the cursor to a rectangle, or releases any confinement (nullopt).
     virtual void ClipCursor(const std::optional<Rect>& rect) = 0;

@@ -477,16 +477,39 @@ namespace orv {
 void Win32Platform::SetCursorPos(Point p) { ::SetCursorPos(p.x, p.y); }
 
 void Win32Platform::SendMouse(const std::vector<MouseOp>& ops) {
-    // Each transition is its own event at the cursor's position: no coordinates, no wheel data.
-    // The swap is read now: it holds for this click, whatever it was when the macro was recorded.
+    // A transition without coordinates lands wherever the cursor is when the system gets to
+    // it, which may be after a later SetCursorPos (restoring the cursor) or before the move
+    // before it took hold. So each transition carries the point of the move before it, as an
+    // absolute position on the virtual desktop; the transitions of one move go in one
+    // SendInput call, so no other input comes between them. The swap is read now: it holds
+    // for this click, whatever it was when the macro was recorded.
     const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    std::vector<INPUT> batch;
+    const auto flush = [&batch] {
+        if (!batch.empty()) SendInput(static_cast<UINT>(batch.size()), batch.data(), sizeof(INPUT));
+        batch.clear();
+    };
+    std::optional<Point> at;
     for (const MouseOp& op : ops) {
         if (op.kind == MouseOp::kMove) {
+            flush();
             ::SetCursorPos(op.x, op.y);
-        } else {
-            mouse_event(PhysicalButtonFlag(op.flag, swapped), 0, 0, 0, 0);
+            at = Point{op.x, op.y};
+            continue;
         }
+        INPUT in = {};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = PhysicalButtonFlag(op.flag, swapped);
+        if (at && width > 0 && height > 0) {
+            in.mi.dx = AbsoluteMouseCoordinate(at->x, left, width);
+            in.mi.dy = AbsoluteMouseCoordinate(at->y, top, height);
+            in.mi.dwFlags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+        }
+        batch.push_back(in);
     }
+    flush();
 }
 
 void Win32Platform::ClipCursor(const std::optional<Rect>& rect) {
