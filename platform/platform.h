@@ -144,7 +144,9 @@ public:
     virtual bool MouseButtonDown(int virtualKey) = 0;
     // A low-level mouse hook (WH_MOUSE_LL) on the calling thread's message loop. For every
     // mouse event the next hook is called first; then `proc` gets the code, the message and the
-    // event's point. Answers the hook handle (0 when it could not be installed).
+    // event's point, once per event, also while two hooks are in (a renewal installs the new
+    // hook before it removes the old). Answers the hook handle (0 when it could not be
+    // installed).
     using MouseHookProc = std::function<void(int code, std::uint32_t message, Point point)>;
     virtual std::uintptr_t InstallMouseHook(MouseHookProc proc) = 0;
     virtual void RemoveMouseHook(std::uintptr_t hook) = 0;  // 0 or a stale handle is harmless

@@ -547,16 +547,39 @@ bool Win32Platform::MouseButtonDown(int virtualKey) {
 namespace {
 
 // The low-level hook runs on the thread that installed it, the user-interface thread.
+// Renewing the hook installs the new one before it removes the old, so for a moment two hooks
+// of ours are in the chain, both with LowLevelMouseProc; g_mouseHook is the newest.
 HHOOK g_mouseHook = nullptr;
 Platform::MouseHookProc g_mouseHookProc;
 
+// The event whose CallNextHookEx is running. With two hooks of ours in the chain, the newer
+// one's CallNextHookEx calls LowLevelMouseProc again for the same event; only the outermost
+// call may report it, or the event would become two rows.
+struct PassingOn {
+    WPARAM message;
+    MSLLHOOKSTRUCT info;
+};
+const PassingOn* g_passingOn = nullptr;
+
+bool SameEvent(const PassingOn& a, WPARAM message, const MSLLHOOKSTRUCT& b) {
+    return a.message == message && a.info.pt.x == b.pt.x && a.info.pt.y == b.pt.y &&
+           a.info.mouseData == b.mouseData && a.info.flags == b.flags && a.info.time == b.time &&
+           a.info.dwExtraInfo == b.dwExtraInfo;
+}
+
 LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wp, LPARAM lp) {
+    if (!lp) return CallNextHookEx(g_mouseHook, code, wp, lp);
+    const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lp);
+    const bool repeat = g_passingOn && SameEvent(*g_passingOn, wp, info);
     // Pass the event on first, always: the hook never delays or swallows input.
+    const PassingOn self{wp, info};
+    const PassingOn* const outer = g_passingOn;
+    g_passingOn = &self;
     const LRESULT result = CallNextHookEx(g_mouseHook, code, wp, lp);
-    if (g_mouseHookProc) {
-        const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lp);
+    g_passingOn = outer;
+    if (g_mouseHookProc && !repeat) {
         try {
-            g_mouseHookProc(code, static_cast<std::uint32_t>(wp), Point{info->pt.x, info->pt.y});
+            g_mouseHookProc(code, static_cast<std::uint32_t>(wp), Point{info.pt.x, info.pt.y});
         } catch (...) {
             // Nothing may escape into the system's input path.
         }
@@ -578,6 +601,7 @@ std::uintptr_t Win32Platform::InstallMouseHook(MouseHookProc proc) {
 void Win32Platform::RemoveMouseHook(std::uintptr_t hook) {
     if (!hook) return;
     UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook));
+    // Removing an older hook while a newer one is in keeps the newer one's procedure.
     if (reinterpret_cast<HHOOK>(hook) == g_mouseHook) {
         g_mouseHook = nullptr;
         g_mouseHookProc = nullptr;
