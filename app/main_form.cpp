@@ -212,7 +212,10 @@ TAppForm::TAppForm(Platform& platform)
     m_stepDelaySettle.OnTimer = [this] { TimerStepDelayTimer(); };
 }
 
-TAppForm::~TAppForm() = default;
+TAppForm::~TAppForm() {
+    // The hook's procedure points at this form; it must not outlive it, destroy handler or not.
+    if (MouseHookHandle) m_platform.RemoveMouseHook(MouseHookHandle);
+}
 
 std::vector<TMenuItem*> TAppForm::MenuItems() {
     return {&Clear1,

@@ -166,6 +166,7 @@ public:
     void MinimizeandRecord1Click();
     void TimerRecordTimer();
     void TimerMouseHookTimer();
+    void RenewMouseHook();
     void MouseHookProc(int code, std::uint32_t message, Point point);
     // Appends a captured row; `neYapalim` ("what to do") is 0 none, 1 left, 2 right, 3 middle.
     void ListeyeEkle(std::int64_t x, std::int64_t y, std::int64_t neYapalim);

@@ -38,6 +38,8 @@ void TAppForm::RecordDugmeBasildi() {
         if (RadioButton1.Checked()) {
             TimerRecord.SetEnabled(true);
         } else {
+            // The hook goes in now, so the first second is captured too; the timer renews it.
+            RenewMouseHook();
             TimerMouseHook.SetEnabled(true);
             EventCaptureOn = true;
         }
@@ -46,6 +48,10 @@ void TAppForm::RecordDugmeBasildi() {
     EventCaptureOn = false;
     TimerMouseHook.SetEnabled(false);
     TimerRecord.SetEnabled(false);
+    // Out of recording no hook stays in: every mouse event of the desktop would wait for this
+    // thread, which may be busy loading or clearing a large macro.
+    if (MouseHookHandle) m_platform.RemoveMouseHook(MouseHookHandle);
+    MouseHookHandle = 0;
     ButtonRecord.SetImageIndex(kImageRecord);
     ButtonRecord.SetCaption(L"Record");
     PlayIcinHazirla();
@@ -64,11 +70,17 @@ void TAppForm::TimerRecordTimer() {
                      middle ? L"X" : L"", L"");
 }
 
-void TAppForm::TimerMouseHookTimer() {
-    // A fresh hook every second; the one left from an earlier recording is replaced too.
-    m_platform.RemoveMouseHook(MouseHookHandle);
-    MouseHookHandle = m_platform.InstallMouseHook(
+void TAppForm::TimerMouseHookTimer() { RenewMouseHook(); }
+
+void TAppForm::RenewMouseHook() {
+    // The system drops a hook that once answered too slowly, so it is renewed while recording.
+    // The new hook goes in before the old one comes out, so no event falls between the two;
+    // should the new one fail, the old one stays.
+    const std::uintptr_t fresh = m_platform.InstallMouseHook(
         [this](int code, std::uint32_t message, Point point) { MouseHookProc(code, message, point); });
+    if (!fresh) return;
+    if (MouseHookHandle) m_platform.RemoveMouseHook(MouseHookHandle);
+    MouseHookHandle = fresh;
 }
 
 void TAppForm::MouseHookProc(int /*code*/, std::uint32_t message, Point point) {

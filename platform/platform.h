@@ -129,7 +129,10 @@ public:
     virtual void SetTopmost(WindowRef window, bool topmost) = 0;
     virtual Point CursorPos() = 0;  // (0, 0) when it cannot be read
     virtual void SetCursorPos(Point p) = 0;
-    // Moves the cursor with SetCursorPos and sends each transition as its own mouse_event.
+    // Moves the cursor with SetCursorPos and sends each transition as its own input event.
+    // A transition lands at the point of the move before it, even if the cursor has moved on
+    // by the time the system handles it, and presses the logical button its flag names, also
+    // when the user has swapped the buttons.
     virtual void SendMouse(const std::vector<MouseOp>& ops) = 0;
     // Confines the cursor to a rectangle, or releases any confinement (nullopt).
     virtual void ClipCursor(const std::optional<Rect>& rect) = 0;
@@ -143,7 +146,9 @@ public:
     virtual bool MouseButtonDown(int virtualKey) = 0;
     // A low-level mouse hook (WH_MOUSE_LL) on the calling thread's message loop. For every
     // mouse event the next hook is called first; then `proc` gets the code, the message and the
-    // event's point. Answers the hook handle (0 when it could not be installed).
+    // event's point, once per event, also while two hooks are in (a renewal installs the new
+    // hook before it removes the old). Answers the hook handle (0 when it could not be
+    // installed).
     using MouseHookProc = std::function<void(int code, std::uint32_t message, Point point)>;
     virtual std::uintptr_t InstallMouseHook(MouseHookProc proc) = 0;
     virtual void RemoveMouseHook(std::uintptr_t hook) = 0;  // 0 or a stale handle is harmless

@@ -367,22 +367,27 @@ void FakePlatform::ClipCursor(const std::optional<Rect>& rect) {
 }
 
 std::uintptr_t FakePlatform::InstallMouseHook(MouseHookProc proc) {
-    m_hook = m_nextHook++;
-    m_hookProc = std::move(proc);
-    log.push_back(L"Hook " + std::to_wstring(m_hook));
-    return m_hook;
+    if (failNextHook) {
+        failNextHook = false;
+        log.push_back(L"Hook failed");
+        return 0;
+    }
+    const std::uintptr_t hook = m_nextHook++;
+    m_hooks.emplace_back(hook, std::move(proc));
+    log.push_back(L"Hook " + std::to_wstring(hook));
+    return hook;
 }
 
 void FakePlatform::RemoveMouseHook(std::uintptr_t hook) {
     log.push_back(L"Unhook " + std::to_wstring(hook));
-    if (hook != 0 && hook == m_hook) {
-        m_hook = 0;
-        m_hookProc = nullptr;
-    }
+    std::erase_if(m_hooks, [hook](const auto& h) { return h.first == hook; });
 }
 
 void FakePlatform::MouseEvent(std::uint32_t message, Point point) {
-    if (m_hook && m_hookProc) m_hookProc(0, message, point);
+    if (m_hooks.empty()) return;
+    // A copy: the procedure may renew or remove hooks.
+    const MouseHookProc proc = m_hooks.back().second;
+    if (proc) proc(0, message, point);
 }
 
 std::uint16_t FakePlatform::AddGlobalAtom(const std::wstring& name) {

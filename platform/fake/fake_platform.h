@@ -7,6 +7,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
@@ -130,9 +131,12 @@ public:
                         std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
 
-    // Sends one low-level mouse event through the installed hook, if any.
+    // Sends one low-level mouse event to the hooks, if any: once, to the newest hook's
+    // procedure, as the platform does while two hooks are in for a moment.
     void MouseEvent(std::uint32_t message, Point point);
-    std::uintptr_t InstalledHook() const { return m_hook; }
+    std::uintptr_t InstalledHook() const { return m_hooks.empty() ? 0 : m_hooks.back().first; }
+    std::size_t LiveHookCount() const { return m_hooks.size(); }
+    bool failNextHook = false;  // the next InstallMouseHook answers 0
     // Registered hotkeys: id -> "modifiers,key". Combinations in `heldHotkeys` are owned by
     // another program: registering them fails.
     std::map<std::uint32_t, std::wstring> hotkeys;
@@ -155,9 +159,8 @@ private:
     std::map<TTimer*, Armed> m_timers;
     std::uint32_t m_lastError = 0;
     std::vector<std::wstring> m_loadedBlocks;  // a loaded block holds the index into this
-    std::uintptr_t m_hook = 0;
+    std::vector<std::pair<std::uintptr_t, MouseHookProc>> m_hooks;  // installed, oldest first
     std::uintptr_t m_nextHook = 100;
-    MouseHookProc m_hookProc;
     std::map<std::wstring, std::uint16_t> m_atoms;
 };
 

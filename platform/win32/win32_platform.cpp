@@ -10,6 +10,7 @@
 
 #include "core/controls.h"
 #include "core/long_path.h"
+#include "platform/mouse_input.h"
 
 namespace orv {
 namespace {
@@ -615,14 +616,39 @@ namespace orv {
 void Win32Platform::SetCursorPos(Point p) { ::SetCursorPos(p.x, p.y); }
 
 void Win32Platform::SendMouse(const std::vector<MouseOp>& ops) {
-    // Each transition is its own event at the cursor's position: no coordinates, no wheel data.
+    // A transition without coordinates lands wherever the cursor is when the system gets to
+    // it, which may be after a later SetCursorPos (restoring the cursor) or before the move
+    // before it took hold. So each transition carries the point of the move before it, as an
+    // absolute position on the virtual desktop; the transitions of one move go in one
+    // SendInput call, so no other input comes between them. The swap is read now: it holds
+    // for this click, whatever it was when the macro was recorded.
+    const bool swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+    std::vector<INPUT> batch;
+    const auto flush = [&batch] {
+        if (!batch.empty()) SendInput(static_cast<UINT>(batch.size()), batch.data(), sizeof(INPUT));
+        batch.clear();
+    };
+    std::optional<Point> at;
     for (const MouseOp& op : ops) {
         if (op.kind == MouseOp::kMove) {
+            flush();
             ::SetCursorPos(op.x, op.y);
-        } else {
-            mouse_event(op.flag, 0, 0, 0, 0);
+            at = Point{op.x, op.y};
+            continue;
         }
+        INPUT in = {};
+        in.type = INPUT_MOUSE;
+        in.mi.dwFlags = PhysicalButtonFlag(op.flag, swapped);
+        if (at && width > 0 && height > 0) {
+            in.mi.dx = AbsoluteMouseCoordinate(at->x, left, width);
+            in.mi.dy = AbsoluteMouseCoordinate(at->y, top, height);
+            in.mi.dwFlags |= MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+        }
+        batch.push_back(in);
     }
+    flush();
 }
 
 void Win32Platform::ClipCursor(const std::optional<Rect>& rect) {
@@ -660,16 +686,39 @@ bool Win32Platform::MouseButtonDown(int virtualKey) {
 namespace {
 
 // The low-level hook runs on the thread that installed it, the user-interface thread.
+// Renewing the hook installs the new one before it removes the old, so for a moment two hooks
+// of ours are in the chain, both with LowLevelMouseProc; g_mouseHook is the newest.
 HHOOK g_mouseHook = nullptr;
 Platform::MouseHookProc g_mouseHookProc;
 
+// The event whose CallNextHookEx is running. With two hooks of ours in the chain, the newer
+// one's CallNextHookEx calls LowLevelMouseProc again for the same event; only the outermost
+// call may report it, or the event would become two rows.
+struct PassingOn {
+    WPARAM message;
+    MSLLHOOKSTRUCT info;
+};
+const PassingOn* g_passingOn = nullptr;
+
+bool SameEvent(const PassingOn& a, WPARAM message, const MSLLHOOKSTRUCT& b) {
+    return a.message == message && a.info.pt.x == b.pt.x && a.info.pt.y == b.pt.y &&
+           a.info.mouseData == b.mouseData && a.info.flags == b.flags && a.info.time == b.time &&
+           a.info.dwExtraInfo == b.dwExtraInfo;
+}
+
 LRESULT CALLBACK LowLevelMouseProc(int code, WPARAM wp, LPARAM lp) {
+    if (!lp) return CallNextHookEx(g_mouseHook, code, wp, lp);
+    const auto& info = *reinterpret_cast<const MSLLHOOKSTRUCT*>(lp);
+    const bool repeat = g_passingOn && SameEvent(*g_passingOn, wp, info);
     // Pass the event on first, always: the hook never delays or swallows input.
+    const PassingOn self{wp, info};
+    const PassingOn* const outer = g_passingOn;
+    g_passingOn = &self;
     const LRESULT result = CallNextHookEx(g_mouseHook, code, wp, lp);
-    if (g_mouseHookProc) {
-        const auto* info = reinterpret_cast<const MSLLHOOKSTRUCT*>(lp);
+    g_passingOn = outer;
+    if (g_mouseHookProc && !repeat) {
         try {
-            g_mouseHookProc(code, static_cast<std::uint32_t>(wp), Point{info->pt.x, info->pt.y});
+            g_mouseHookProc(code, static_cast<std::uint32_t>(wp), Point{info.pt.x, info.pt.y});
         } catch (...) {
             // Nothing may escape into the system's input path.
         }
@@ -691,6 +740,7 @@ std::uintptr_t Win32Platform::InstallMouseHook(MouseHookProc proc) {
 void Win32Platform::RemoveMouseHook(std::uintptr_t hook) {
     if (!hook) return;
     UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook));
+    // Removing an older hook while a newer one is in keeps the newer one's procedure.
     if (reinterpret_cast<HHOOK>(hook) == g_mouseHook) {
         g_mouseHook = nullptr;
         g_mouseHookProc = nullptr;

@@ -6,6 +6,7 @@
 
 #include "app/main_form.h"
 #include "platform/fake/fake_platform.h"
+#include "platform/mouse_input.h"
 #include "playback/click_plan.h"
 #include "playback/pause_time.h"
 
@@ -63,6 +64,40 @@ TEST(ClickPlan, MovesFirstThenClicksEachButtonInTurn) {
         EXPECT_EQ(PlanClick(-1280, 20, c.left, c.right, c.middle), c.ops);
     }
     EXPECT_EQ(PlanClick(0, 0, L"XX", L"XX", L"XX").size(), 13u);
+}
+
+TEST(MouseInput, SwappedButtonsTradeLeftAndRightOnly) {
+    const std::uint32_t flags[] = {kLeftDown, kLeftUp, kRightDown, kRightUp, kMiddleDown, kMiddleUp};
+    const std::uint32_t swapped[] = {kRightDown, kRightUp, kLeftDown, kLeftUp, kMiddleDown, kMiddleUp};
+    for (std::size_t i = 0; i < std::size(flags); ++i) {
+        EXPECT_EQ(PhysicalButtonFlag(flags[i], false), flags[i]);
+        EXPECT_EQ(PhysicalButtonFlag(flags[i], true), swapped[i]);
+    }
+}
+
+// The system turns a normalised value n back into origin + floor(n * extent / 65536).
+std::int32_t PixelOf(std::int32_t value, std::int32_t origin, std::int32_t extent) {
+    return origin + static_cast<std::int32_t>(std::int64_t{value} * extent / 65536);
+}
+
+TEST(MouseInput, AbsoluteCoordinatesHitEveryPixelOfTheVirtualDesktop) {
+    struct Desk {
+        std::int32_t origin, extent;
+    };
+    // One screen, odd sizes, a monitor left of the primary one, three wide screens.
+    for (const Desk d :
+         {Desk{0, 1280}, Desk{0, 800}, Desk{0, 1366}, Desk{-1920, 3840}, Desk{-1080, 1897}, Desk{0, 7680}}) {
+        SCOPED_TRACE(std::to_string(d.origin) + "+" + std::to_string(d.extent));
+        for (std::int32_t p = d.origin; p < d.origin + d.extent; ++p) {
+            const std::int32_t v = AbsoluteMouseCoordinate(p, d.origin, d.extent);
+            ASSERT_GE(v, 0);
+            ASSERT_LE(v, 65535);
+            ASSERT_EQ(PixelOf(v, d.origin, d.extent), p);
+        }
+    }
+    // Off the desktop: held to its edge, as the cursor would be.
+    EXPECT_EQ(PixelOf(AbsoluteMouseCoordinate(-5000, -1920, 3840), -1920, 3840), -1920);
+    EXPECT_EQ(PixelOf(AbsoluteMouseCoordinate(9000, -1920, 3840), -1920, 3840), 1919);
 }
 
 TEST(PauseTime, ReadsSecondsWithPointOrCommaAndNeverStalls) {

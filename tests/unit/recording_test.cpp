@@ -66,9 +66,6 @@ TEST_F(RecordingTest, EventBasedRecordingTurnsPressesIntoClicksAndOtherEventsInt
     TAppForm& f = Start();
     f.RadioButton2.Click();
     f.ButtonRecord.Click();
-    os.MouseEvent(kLDown, {1, 1});  // the first second: no hook yet
-    os.Advance(1000);
-    EXPECT_NE(os.InstalledHook(), 0u);
     os.MouseEvent(kLDown, {100, 200});
     os.MouseEvent(kLUp, {100, 200});
     os.MouseEvent(kRDown, {-5, 7});
@@ -77,20 +74,56 @@ TEST_F(RecordingTest, EventBasedRecordingTurnsPressesIntoClicksAndOtherEventsInt
     os.MouseEvent(kMove, {10, 10});
     EXPECT_EQ(Rows(), (std::vector<std::wstring>{L"100,200,X,,,", L"-5,7,,X,,", L"3,4,,,X,", L"9,9,,,,",
                                                  L"10,10,,,,"}));
-    os.Advance(1000);  // renewed every second
-    EXPECT_EQ(Count(L"Hook 100"), 1);
-    EXPECT_EQ(Count(L"Unhook 100"), 1);
-    EXPECT_EQ(Count(L"Hook 101"), 1);
+    f.ButtonRecord.Click();
+    f.ButtonRecord.Click();  // a second recording appends
+    os.MouseEvent(kLDown, {2, 2});
+    ASSERT_EQ(Rows().size(), 6u);
+    EXPECT_EQ(Rows().back(), L"2,2,X,,,");
+}
+
+TEST_F(RecordingTest, TheHookIsInExactlyWhileEventBasedRecordingRuns) {
+    TAppForm& f = Start();
+    f.RadioButton2.Click();
+    os.log.clear();
+    f.ButtonRecord.Click();
+    os.MouseEvent(kLDown, {1, 1});  // at once, not a second later
+    EXPECT_EQ(Rows(), (std::vector<std::wstring>{L"1,1,X,,,"}));
+    EXPECT_EQ(os.log, (std::vector<std::wstring>{L"Hook 100"}));
+
+    // Each second a fresh hook goes in before the old one comes out: at no moment is none in.
+    os.Advance(2000);
+    EXPECT_EQ(os.log, (std::vector<std::wstring>{L"Hook 100", L"Hook 101", L"Unhook 100", L"Hook 102",
+                                                 L"Unhook 101"}));
+    EXPECT_EQ(os.LiveHookCount(), 1u);
+    os.failNextHook = true;  // a renewal that fails keeps the hook there is
+    os.Advance(1000);
+    EXPECT_EQ(os.InstalledHook(), 102u);
+    os.MouseEvent(kLDown, {2, 2});
+    EXPECT_EQ(Rows().size(), 2u);
 
     f.ButtonRecord.Click();
-    os.MouseEvent(kLDown, {1, 1});  // the hook stays, but inert
-    EXPECT_EQ(Rows().size(), 5u);
-    EXPECT_NE(os.InstalledHook(), 0u);
-    f.ButtonRecord.Click();  // a later recording captures at once through the old hook
-    os.MouseEvent(kLDown, {2, 2});
-    EXPECT_EQ(Rows().back(), L"2,2,X,,,");
-    f.FormDestroy();
-    EXPECT_EQ(os.InstalledHook(), 0u);
+    EXPECT_EQ(os.LiveHookCount(), 0u);  // stopped: the desktop's mouse no longer waits for us
+    os.Advance(3000);
+    EXPECT_EQ(os.LiveHookCount(), 0u);
+
+    f.RadioButton1.Click();  // time-based recording needs no hook
+    f.ButtonRecord.Click();
+    os.Advance(1000);
+    EXPECT_EQ(os.LiveHookCount(), 0u);
+    f.ButtonRecord.Click();
+
+    f.RadioButton2.Click();
+    f.ButtonRecord.Click();
+    f.FormDestroy();  // closing while recording
+    EXPECT_EQ(os.LiveHookCount(), 0u);
+}
+
+TEST_F(RecordingTest, AFormDestroyedWhileRecordingTakesItsHookAlong) {
+    TAppForm& f = Start();
+    f.RadioButton2.Click();
+    f.ButtonRecord.Click();
+    form.reset();  // without its destroy handler: the hook's procedure would call into nothing
+    EXPECT_EQ(os.LiveHookCount(), 0u);
 }
 
 TEST_F(RecordingTest, TheModeIsReadWhenRecordingStarts) {

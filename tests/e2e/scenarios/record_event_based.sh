@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Event-based recording, once its mouse hook is in (a second after the first start): each button
-# press gives one click row at the press point, any other mouse event (a move, a wheel turn) a
-# position row, a release nothing. Stopping with the hotkey adds no row; stopping with the Record
-# button records that click. The clicks still reach the window under the pointer.
+# Event-based recording: each button press gives one click row at the press point, any other
+# mouse event (a move, a wheel turn) a position row, a release nothing. Stopping with the hotkey
+# adds no row; stopping with the Record button records that click. The clicks still reach the
+# window under the pointer.
 # shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 # shellcheck source=../lib_target.sh
@@ -18,7 +18,7 @@ EOF_TABLE
 
 read -r rec_x rec_y <<<"$(drv center "$kButtonRecord")"
 click_control "$kButtonRecord"
-sleep 1.3  # the hook comes one second after the first start
+wait_until 2 drv_is Stop text "$kButtonRecord" || fail "the Record button did not start recording"
 
 # Moving the pointer is recorded too: only position rows, all at the end point.
 px=$((TARGET_X + 500)) py=$((TARGET_Y + 70))
@@ -64,7 +64,6 @@ EOF_EVENTS
 # Again, stopped with the Record button: moving there and its click are the new rows.
 xdotool key ctrl+alt+r
 wait_until 2 drv_is Stop text "$kButtonRecord" || fail "the record hotkey did not start recording again"
-sleep 1.3
 click_control "$kButtonRecord"
 wait_until 2 drv_is Record text "$kButtonRecord" || e2e_mismatch "the Record button did not stop recording"
 sleep 0.3
