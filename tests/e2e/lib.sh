@@ -461,6 +461,18 @@ unlock_folder() {
   chmod u+w "$1"
 }
 
+# orv_settle SETTINGS-FILE: returns once the program has handled every message posted to it
+# before the call, hotkeys included. It posts Hotkey Beep, which the program writes to its
+# settings file at once, and waits for the new value there: posted messages are handled in
+# order. Side effect: Hotkey Beep is switched over each time.
+orv_settle() {
+  local want=OFF
+  file_has_line "$1" HotkeyBeep=OFF && want=ON
+  drv command "$kCmdHotkeyBeep" >/dev/null || fail "cannot post Hotkey Beep to the program"
+  wait_until 30 file_has_line "$1" "HotkeyBeep=$want" ||
+    fail "the program did not handle a posted command within 30 s (no HotkeyBeep=$want in $1)"
+}
+
 # --- waiting and expectations --------------------------------------------------------------
 
 # wait_until SECONDS COMMAND...: polls COMMAND every 0.1 s; answers 1 when time runs out.
