@@ -55,6 +55,8 @@
 //   wait-window-gone CAPTION MS            waits until no such window is left
 // Misc:
 //   sleep MS
+//   tick                                   GetTickCount() now: the clock of message times, so
+//                                          that a test can compare a moment with logged input
 //
 // Results that contain line breaks are printed with "\n" and "\r" escaped, so that every query
 // answers exactly one line. Any failure prints "orvdrv: ..." on stderr and exits with 1 (2 for a
@@ -646,6 +648,8 @@ private:
             PrintLine(std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2));
         } else if (c == L"sleep") {
             Sleep(static_cast<DWORD>(Number(c)));
+        } else if (c == L"tick") {
+            PrintLine(std::to_wstring(GetTickCount()));
         } else {
             throw Failure("unknown command: " + Utf8(c), 2);
         }

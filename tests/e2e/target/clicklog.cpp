@@ -1,7 +1,10 @@
 // clicklog: a window that logs every mouse button message it receives, for the end-to-end
 // tests of playback and recording. One line per message, flushed at once:
 //
-//   <ms since start> <message name> <client x> <client y> <screen x> <screen y>
+//   <ms since start> <message name> <client x> <client y> <screen x> <screen y> <message time>
+//
+// The message time (GetMessageTime, ms) is when the input was made, for example when a player
+// called SendInput: it measures the sender's schedule however late this window gets to it.
 //
 // With "keys" after the window's place it also logs every key event of the desktop, whichever
 // window has the keyboard, from a low-level keyboard hook:
@@ -65,7 +68,8 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         POINT p = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         POINT s = p;
         ClientToScreen(hwnd, &s);
-        std::fprintf(g_log, "%.3f %s %ld %ld %ld %ld\n", NowMs(), name, p.x, p.y, s.x, s.y);
+        std::fprintf(g_log, "%.3f %s %ld %ld %ld %ld %lu\n", NowMs(), name, p.x, p.y, s.x, s.y,
+                     static_cast<unsigned long>(GetMessageTime()));
         std::fflush(g_log);
         return 0;
     }
