@@ -6,7 +6,8 @@
 #   target_start [X Y W H]        opens the target window; sets TARGET_LOG and the client area
 #                                 in screen coordinates: TARGET_X TARGET_Y TARGET_W TARGET_H
 #   target_events                 the logged button messages so far, one per line:
-#                                 "<ms> <NAME> <client x> <client y> <screen x> <screen y>"
+#                                 "<ms> <NAME> <client x> <client y> <screen x> <screen y>
+#                                 <message time>"
 #   target_keys [FROM]            the logged key events (from line FROM of the log on), with
 #                                 TARGET_KEYS=1 set before target_start:
 #                                 "<ms> KEYDOWN|KEYUP <virtual-key code> <event time>"
@@ -15,7 +16,8 @@
 #                                 call; returns once all of them reached the system
 #   target_event_count            how many there are; target_has_events N: at least N
 #   target_wait_events N [SECS]   waits until N button messages are logged
-#   target_event_ms N             the time (ms, as logged) of the Nth message, from 1
+#   target_event_ms N             the message time (ms) of the Nth message, from 1: when the
+#                                 input was made (GetTickCount's clock, as drv tick)
 #   expect_target_events WHAT [SKIP]  compares the logged messages after the first SKIP, as
 #                                 "NAME screen-x screen-y", with the lines of stdin
 #   write_macro FILE ROW...       a macro file of these rows, CR LF after each
@@ -110,8 +112,9 @@ expect_target_events() {
     ${expected//$'\n'/$'\n'    }"
 }
 
-# The time (ms, as logged) of the Nth button message (from 1).
-target_event_ms() { target_events | awk -v n="$1" 'NR == n {printf "%d\n", $1}'; }
+# The message time (ms) of the Nth button message (from 1): when the input was made, so that a
+# target slow to handle it does not shift it.
+target_event_ms() { target_events | awk -v n="$1" 'NR == n {printf "%d\n", $7}'; }
 
 # drv_is EXPECTED QUERY...: the driver answers exactly EXPECTED; for wait_until, e.g.
 # wait_until 5 drv_is Play text "$kButtonPlay".

@@ -13,7 +13,7 @@ printf '100,100,,,,\r\n300,250,,,,\r\n' >"$macro"
 printf '[Settings]\r\nStepDelay=1500\r\nLockMouse=OFF\r\n' >"$settings"
 
 orv_start "$(win_path "$macro")"
-wait_until 5 drv_is Stop text "$kButtonPlay" || e2e_mismatch "playback did not start within 5 s"
+wait_until 10 drv_is Stop text "$kButtonPlay" || e2e_mismatch "playback did not start within 5 s"
 expect_controls <<'EOF_TABLE'
 table kListView1     => 100,100,,,,|300,250,,,,
 caption              => cmd.csv - QUENZAL - Orvalin
@@ -27,7 +27,11 @@ expect_eq "pointer after playing" "x:300 y:250" "$(xdotool getmouselocation | cu
 orv_stop
 
 orv_start "$(win_path "$APP_DIR/missing.csv")"
-sleep 2
+# The command line is read half a second after the start, in one tick: due after this sleep,
+# handled once a command posted after it is.
+sleep 0.7
+orv_settle
+orv_settle
 expect_controls <<'EOF_TABLE'
 rows kListView1      => 0
 caption              => QUENZAL - Orvalin
