@@ -71,7 +71,8 @@ target_log_lines() { target_lines | wc -l; }
 
 target_keys() { target_lines | tail -n +"${1:-1}" | awk '$2 ~ /^KEY/'; }
 
-# target_keys_up VK: how many times the target saw this key let go (162: the left Ctrl, which xdotool presses).
+# target_keys_up VK: how many times the target saw this key let go (162: the left Ctrl, which
+# xdotool presses).
 target_keys_up() { target_keys | awk -v vk="$1" '$2 == "KEYUP" && $3 == vk' | wc -l; }
 
 target_has_keys_up() { (($(target_keys_up "$1") >= $2)); }
