@@ -283,6 +283,13 @@ drv_is() {
   out=$(drv "$@" 2>/dev/null) && [[ $out == "$expected" ]]
 }
 
+# drv_is_not VALUE ARGS...: true when the driver answers ARGS with one line other than VALUE.
+drv_is_not() {
+  local value=$1 out
+  shift
+  out=$(drv "$@" 2>/dev/null) && [[ $out != "$value" ]]
+}
+
 # expect_controls < TABLE: one driver call for many queries, each line "QUERY => EXPECTED".
 # A QUERY is a driver query whose words may name ids of control_ids.h (text kLabel1); EXPECTED
 # is a shell pattern (X: [0-9]*).
@@ -400,9 +407,11 @@ answer_file_dialog() {
   local name
   name=$(win_path "$2")
   type_into "$1" "$name"
-  # 1148: the dialog's File name box.
-  drv_read wait-window "$1" 1000 dlg-text 1148
-  [[ ${R[0]} == "$name" ]] || fail "typed '$name' into the \"$1\" dialog; its File name box holds '${R[0]}'"
+  # 1148: the dialog's File name box. The typed keys reach it a while after xdotool returns.
+  if ! wait_until 20 drv_is "$name" wait-window "$1" 1000 dlg-text 1148; then
+    drv_read wait-window "$1" 1000 dlg-text 1148
+    fail "typed '$name' into the \"$1\" dialog; its File name box holds '${R[0]}'"
+  fi
   xdotool key Return
 }
 
@@ -459,6 +468,25 @@ lock_folder() {
 unlock_folder() {
   chattr -i "$1" 2>/dev/null || true
   chmod u+w "$1"
+}
+
+# orv_settle [SETTINGS-FILE]: returns once the program has handled every message posted to it
+# before the call: hotkeys, timer ticks, its own deferred updates (such as the step list showing
+# rows its mouse hook appended). It posts Hotkey Beep, which the program writes to its settings
+# file at once, and waits for the new value there: posted messages are handled in order. Input
+# (keys, clicks) is not a posted message and may still wait. Side effect: Hotkey Beep is
+# switched over each time. The file defaults to the one the program uses (the program folder's
+# settings.ini when there is one, else the per-user one).
+orv_settle() {
+  local file=${1:-} want=OFF
+  if [[ -z $file ]]; then
+    file="$APP_DIR/settings.ini"
+    [[ -f $file ]] || file=$(appdata_settings)
+  fi
+  file_has_line "$file" HotkeyBeep=OFF && want=ON
+  drv command "$kCmdHotkeyBeep" >/dev/null || fail "cannot post Hotkey Beep to the program"
+  wait_until 30 file_has_line "$file" "HotkeyBeep=$want" ||
+    fail "the program did not handle a posted command within 30 s (no HotkeyBeep=$want in $file)"
 }
 
 # --- waiting and expectations --------------------------------------------------------------

@@ -6,10 +6,18 @@
 #   target_start [X Y W H]        opens the target window; sets TARGET_LOG and the client area
 #                                 in screen coordinates: TARGET_X TARGET_Y TARGET_W TARGET_H
 #   target_events                 the logged button messages so far, one per line:
-#                                 "<ms> <NAME> <client x> <client y> <screen x> <screen y>"
+#                                 "<ms> <NAME> <client x> <client y> <screen x> <screen y>
+#                                 <message time>"
+#   target_keys [FROM]            the logged key events (from line FROM of the log on), with
+#                                 TARGET_KEYS=1 set before target_start:
+#                                 "<ms> KEYDOWN|KEYUP <virtual-key code> <event time>"
+#   target_log_lines              how many lines the log has, a mark for target_keys FROM
+#   send_hotkeys XDOTOOL-ARGS...  types Ctrl+Alt combinations into the target in one xdotool
+#                                 call; returns once all of them reached the system
 #   target_event_count            how many there are; target_has_events N: at least N
 #   target_wait_events N [SECS]   waits until N button messages are logged
-#   target_event_ms N             the time (ms, as logged) of the Nth message, from 1
+#   target_event_ms N             the message time (ms) of the Nth message, from 1: when the
+#                                 input was made (GetTickCount's clock, as drv tick)
 #   expect_target_events WHAT [SKIP]  compares the logged messages after the first SKIP, as
 #                                 "NAME screen-x screen-y", with the lines of stdin
 #   write_macro FILE ROW...       a macro file of these rows, CR LF after each
@@ -22,6 +30,7 @@
 : "${CLICKLOG_EXE:=$(dirname "$ORV_EXE")/tests/e2e/clicklog.exe}"
 
 TARGET_LOG=""
+TARGET_KEYS=${TARGET_KEYS:-0}
 TARGET_X=0
 TARGET_Y=0
 TARGET_W=0
@@ -37,7 +46,9 @@ target_start() {
   [[ -f $CLICKLOG_EXE ]] || fail "clicklog.exe not found at $CLICKLOG_EXE"
   TARGET_LOG="$ORV_E2E_STATE/work/$e2e_scenario.clicks.log"
   rm -f "$TARGET_LOG"
-  wine "$CLICKLOG_EXE" "$(win_path "$TARGET_LOG")" "$x" "$y" "$w" "$h" >>"$E2E_LOG" 2>&1 9>&- &
+  local keys=()
+  ((TARGET_KEYS)) && keys=(keys)
+  wine "$CLICKLOG_EXE" "$(win_path "$TARGET_LOG")" "$x" "$y" "$w" "$h" "${keys[@]}" >>"$E2E_LOG" 2>&1 9>&- &
   wait_until 20 target_ready || fail "the click target wrote no READY line within 20 s"
   ready=$(target_lines | head -n1)
   read -r _ _ TARGET_X TARGET_Y TARGET_W TARGET_H <<<"$ready"
@@ -54,7 +65,32 @@ target_ready() { [[ -s $TARGET_LOG ]] && target_lines | head -n1 | grep -q ' REA
 
 target_mapped() { xdotool search --onlyvisible --name '^Orvalin Click Target$' >/dev/null 2>&1; }
 
-target_events() { target_lines | tail -n +2; }
+target_events() { target_lines | tail -n +2 | awk '$2 !~ /^KEY/'; }
+
+target_log_lines() { target_lines | wc -l; }
+
+target_keys() { target_lines | tail -n +"${1:-1}" | awk '$2 ~ /^KEY/'; }
+
+# target_keys_up VK: how many times the target saw this key let go (162: the left Ctrl, which
+# xdotool presses).
+target_keys_up() { target_keys | awk -v vk="$1" '$2 == "KEYUP" && $3 == vk' | wc -l; }
+
+target_has_keys_up() { (($(target_keys_up "$1") >= $2)); }
+
+# send_hotkeys XDOTOOL-ARGS...: one xdotool call of Ctrl+Alt combinations (e.g. key ctrl+alt+r
+# sleep 0.1 key ctrl+alt+r), with TARGET_KEYS=1. Returns once the target's key hook has seen the
+# last Ctrl of it let go: the system handles key events in order, so by then each hotkey among
+# them has been posted to the program that registered it (orv_settle then waits until that
+# program has handled it).
+send_hotkeys() {
+  local before presses
+  ((TARGET_KEYS)) || fail "send_hotkeys needs TARGET_KEYS=1 before target_start"
+  before=$(target_keys_up 162)
+  presses=$(grep -o 'ctrl+' <<<"$*" | wc -l)
+  xdotool "$@"
+  wait_until 20 target_has_keys_up 162 $((before + presses)) ||
+    fail "the click target's key hook did not see the keys of 'xdotool $*'"
+}
 
 target_event_count() { target_events | wc -l; }
 
@@ -77,8 +113,9 @@ expect_target_events() {
     ${expected//$'\n'/$'\n'    }"
 }
 
-# The time (ms, as logged) of the Nth button message (from 1).
-target_event_ms() { target_events | awk -v n="$1" 'NR == n {printf "%d\n", $1}'; }
+# The message time (ms) of the Nth button message (from 1): when the input was made, so that a
+# target slow to handle it does not shift it.
+target_event_ms() { target_events | awk -v n="$1" 'NR == n {printf "%d\n", $7}'; }
 
 # drv_is EXPECTED QUERY...: the driver answers exactly EXPECTED; for wait_until, e.g.
 # wait_until 5 drv_is Play text "$kButtonPlay".

@@ -31,6 +31,7 @@
 //   wait-shown MS                          waits until the main window is visible (start-up done)
 //   wait-gone MS                           waits until the main window is destroyed
 //   wait-caption TEXT MS                   waits until the main window has this caption
+//   wait-text ID TEXT MS                   waits until the child has this text
 //   wait-rows ID N MS                      waits until the list view has N rows
 //   drop FILE... [--]                      files dropped from the shell: posts WM_DROPFILES with
 //                                          a wide DROPFILES block made in the program's memory
@@ -55,6 +56,8 @@
 //   wait-window-gone CAPTION MS            waits until no such window is left
 // Misc:
 //   sleep MS
+//   tick                                   GetTickCount() now: the clock of message times, so
+//                                          that a test can compare a moment with logged input
 //
 // Results that contain line breaks are printed with "\n" and "\r" escaped, so that every query
 // answers exactly one line. Any failure prints "orvdrv: ..." on stderr and exits with 1 (2 for a
@@ -518,6 +521,12 @@ private:
             HWND main = Main();
             WaitUntil(L"the caption is not \"" + caption + L"\" (it is \"" + WindowText(main) + L"\")", ms,
                       [&] { return WindowText(main) == caption; });
+        } else if (c == L"wait-text") {
+            HWND child = Child(c);
+            const std::wstring text = Arg(c);
+            const long ms = Number(c);
+            WaitUntil(L"the control's text is not \"" + text + L"\" (it is \"" + WindowText(child) + L"\")", ms,
+                      [&] { return WindowText(child) == text; });
         } else if (c == L"wait-rows") {
             HWND list = Child(c);
             const long rows = Number(c);
@@ -646,6 +655,8 @@ private:
             PrintLine(std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2));
         } else if (c == L"sleep") {
             Sleep(static_cast<DWORD>(Number(c)));
+        } else if (c == L"tick") {
+            PrintLine(std::to_wstring(GetTickCount()));
         } else {
             throw Failure("unknown command: " + Utf8(c), 2);
         }

@@ -9,13 +9,15 @@ e2e_begin macro_drag_reorder
 macro="$APP_DIR/five.csv"
 printf '1,1,,,,\r\n2,2,,,,\r\n3,3,,,,\r\n4,4,,,,\r\n5,5,,,,\r\n' >"$macro"
 orv_start
-drv drop "$(win_path "$macro")" -- wait-rows "$kListView1" 5 5000 >/dev/null || fail "five.csv was not loaded"
+drv drop "$(win_path "$macro")" -- wait-rows "$kListView1" 5 20000 >/dev/null || fail "five.csv was not loaded"
 
 # expect_order WHAT N...: the rows are "N,N,,,," in this order.
 expect_order() {
   local what=$1 n rows=()
   shift
   for n in "$@"; do rows+=("$n,$n,,,,"); done
+  # The drag reaches the list a while after xdotool returns.
+  wait_until 20 drv_is "$(IFS='|'; echo "${rows[*]}")" table "$kListView1" || true
   expect_eq "$what" "$(IFS='|'; echo "${rows[*]}")" "$(drv table "$kListView1")"
 }
 
@@ -40,6 +42,7 @@ click_row 1
 xdotool keydown ctrl
 click_row 3
 xdotool keyup ctrl
+wait_until 20 drv_is "1 3" selected "$kListView1" || true
 expect_eq "selected rows" "1 3" "$(drv selected "$kListView1")"
 drag_row 3 0
 expect_order "after dragging with rows 1 and 3 selected" 2 5 1 3 4

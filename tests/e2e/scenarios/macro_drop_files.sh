@@ -17,7 +17,7 @@ expect_controls <<'EOF_TABLE'
 acceptfiles => 1
 EOF_TABLE
 
-drv drop "$(win_path "$a")" "$(win_path "$b")" -- wait-rows "$kListView1" 3 5000 >/dev/null ||
+drv drop "$(win_path "$a")" "$(win_path "$b")" -- wait-rows "$kListView1" 3 20000 >/dev/null ||
   e2e_mismatch "dropping two files did not give 3 rows"
 expect_controls <<'EOF_TABLE'
 table kListView1     => 1,1,X,,,|2,2,,X,,|3,3,,,X,
@@ -28,7 +28,7 @@ expect_ini_line "$settings" "LastUsedFile=$(win_path "$b")"
 
 # The file in the middle is missing: the first loads, the last does not.
 click_control "$kButtonClear"
-drv wait-rows "$kListView1" 0 5000 >/dev/null || fail "Clear left rows"
+drv wait-rows "$kListView1" 0 20000 >/dev/null || fail "Clear left rows"
 missing="$APP_DIR/missing.csv"
 drv drop "$(win_path "$a")" "$(win_path "$missing")" "$(win_path "$b")" >/dev/null
 expect_error_box "Cannot open file \"$(glob_quote "$(win_path "$missing")")\". ?*"
@@ -46,7 +46,7 @@ long="$deep/long.csv"
 printf '4,4,XX,,,5\r\n' >"$long"
 long_win=$(win_path "$long")
 ((${#long_win} > 255)) || fail "the long name has only ${#long_win} characters"
-drv drop "$long_win" -- wait-rows "$kListView1" 3 5000 >/dev/null ||
+drv drop "$long_win" -- wait-rows "$kListView1" 3 20000 >/dev/null ||
   e2e_mismatch "the file with a ${#long_win}-character name was not loaded"
 expect_controls <<'EOF_TABLE'
 row kListView1 2     => 4,4,XX,,,5

@@ -18,7 +18,7 @@ names=()
 for f in utf16le utf16be utf8-lf ansi-cr mixed; do names+=("$(win_path "$dir/$f.csv")"); done
 
 orv_start
-drv drop "${names[@]}" -- wait-caption "mixed.csv - QUENZAL - Orvalin" 5000 >/dev/null ||
+drv drop "${names[@]}" -- wait-caption "mixed.csv - QUENZAL - Orvalin" 20000 >/dev/null ||
   e2e_mismatch "the caption does not name the last dropped file"
 expect_controls <<'EOF_TABLE'
 table kListView1     => 1,2,Ω,,,|3,4,,X,,|5,6,,,X,1|7,8,XX,,,|9,10,,,,|11,é,X,,,|13,14,,,,3|15,16,,,,

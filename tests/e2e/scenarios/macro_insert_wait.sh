@@ -11,7 +11,7 @@ orv_start
 
 # The box itself.
 click_control "$kButton6"
-drv_read wait-window "Insert Wait" 5000 wait-active 5000 dialog-text dialog-buttons dlg-text Edit
+drv_read wait-window "Insert Wait" 20000 wait-active 20000 dialog-text dialog-buttons dlg-text Edit
 expect_eq "prompt of the Insert Wait box" "Enter wait duration (in seconds):" "${R[0]}"
 expect_eq "buttons of the Insert Wait box" "OK|Cancel" "${R[1]}"
 expect_eq "initial answer" "" "${R[2]}"
@@ -20,7 +20,7 @@ xy=$(drv wait-window "Insert Wait" 1000 dlg-center Cancel)
 # shellcheck disable=SC2086  # "x y"
 pointer_to $xy
 xdotool click --delay 0 1
-drv wait-window-gone "Insert Wait" 5000 >/dev/null || fail "Cancel did not close the Insert Wait box"
+drv wait-window-gone "Insert Wait" 20000 >/dev/null || fail "Cancel did not close the Insert Wait box"
 expect_controls <<'EOF_TABLE'
 rows kListView1 => 0
 EOF_TABLE
@@ -30,20 +30,20 @@ rows=()
 while IFS='|' read -r -u 3 answer outcome; do
   click_control "$kButton6"
   [[ -z $answer ]] || type_into "Insert Wait" "$answer"
-  drv wait-window "Insert Wait" 5000 wait-active 5000 >/dev/null || fail "no Insert Wait box for '$answer'"
+  drv wait-window "Insert Wait" 20000 wait-active 20000 >/dev/null || fail "no Insert Wait box for '$answer'"
   xdotool key Return
   if [[ $outcome == refused ]]; then
-    if drv_read_ok wait-window ERROR 5000 dialog-text; then
+    if drv_read_ok wait-window ERROR 20000 dialog-text; then
       expect_eq "error for the answer '$answer'" "Invalid number!" "${R[0]}"
       [[ $answer != abc ]] || shot macro_insert_wait-refused
-      drv wait-window ERROR 1000 press OK wait-window-gone ERROR 5000 >/dev/null || fail "the error box did not close"
+      drv wait-window ERROR 1000 press OK wait-window-gone ERROR 20000 >/dev/null || fail "the error box did not close"
     else
       e2e_mismatch "the answer '$answer' was not refused"
     fi
   else
     rows+=("$outcome")
   fi
-  drv wait-window-gone "Insert Wait" 5000 >/dev/null || fail "the Insert Wait box stayed after '$answer'"
+  drv wait-window-gone "Insert Wait" 20000 >/dev/null || fail "the Insert Wait box stayed after '$answer'"
   expected=$(IFS='|'; echo "${rows[*]}")
   expect_eq "steps after the answer '$answer'" "$expected" "$(drv table "$kListView1")"
   if ((${#rows[@]} > 0)); then

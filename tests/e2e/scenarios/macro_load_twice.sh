@@ -21,7 +21,7 @@ EOF_TABLE
 # The Load button, then File > Load File... with the same file.
 click_control "$kButton4"
 answer_file_dialog Open "$steps"
-drv wait-rows "$kListView1" 2 5000 >/dev/null || e2e_mismatch "the rows of steps.csv did not arrive"
+drv wait-rows "$kListView1" 2 20000 >/dev/null || e2e_mismatch "the rows of steps.csv did not arrive"
 expect_controls <<'EOF_TABLE'
 table kListView1     => 10,20,X,,,|30,40,,XX,,2
 caption              => steps.csv - QUENZAL - Orvalin
@@ -32,7 +32,7 @@ expect_ini_line "$settings" "LastUsedFile=$(win_path "$steps")"
 
 drv command "$kCmdLoad" >/dev/null
 answer_file_dialog Open "$steps"
-drv wait-rows "$kListView1" 4 5000 >/dev/null || e2e_mismatch "loading steps.csv again did not append its rows"
+drv wait-rows "$kListView1" 4 20000 >/dev/null || e2e_mismatch "loading steps.csv again did not append its rows"
 expect_controls <<'EOF_TABLE'
 table kListView1     => 10,20,X,,,|30,40,,XX,,2|10,20,X,,,|30,40,,XX,,2
 caption              => steps.csv - QUENZAL - Orvalin
@@ -52,7 +52,7 @@ expect_ini_line "$settings" "LastUsedFile=$(win_path "$steps")"
 
 # Cancel in the dialog loads nothing.
 click_control "$kButton4"
-drv wait-window Open 10000 press Cancel wait-window-gone Open 5000 >/dev/null || fail "Cancel did not close the Open dialog"
+drv wait-window Open 10000 press Cancel wait-window-gone Open 20000 >/dev/null || fail "Cancel did not close the Open dialog"
 expect_controls <<'EOF_TABLE'
 rows kListView1      => 4
 caption              => steps.csv - QUENZAL - Orvalin
@@ -60,10 +60,10 @@ EOF_TABLE
 
 # An empty file after Clear: no rows, yet it counts as loaded.
 click_control "$kButtonClear"
-drv wait-caption "QUENZAL - Orvalin" 5000 >/dev/null || e2e_mismatch "Clear did not reset the caption"
+drv wait-caption "QUENZAL - Orvalin" 20000 >/dev/null || e2e_mismatch "Clear did not reset the caption"
 click_control "$kButton4"
 answer_file_dialog Open "$APP_DIR/empty.csv"
-drv wait-caption "empty.csv - QUENZAL - Orvalin" 5000 >/dev/null ||
+drv wait-caption "empty.csv - QUENZAL - Orvalin" 20000 >/dev/null ||
   e2e_mismatch "the caption does not name empty.csv after loading it"
 expect_controls <<'EOF_TABLE'
 rows kListView1      => 0

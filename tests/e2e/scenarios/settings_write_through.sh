@@ -8,8 +8,8 @@ settings="$APP_DIR/settings.ini"
 orv_start
 
 click_control "$kRadioButton2"
-wait_until 3 file_has_line "$settings" Record=EventBased ||
-  e2e_mismatch "settings.ini lacks Record=EventBased 3 s after clicking Event-Based Recording; it holds: $(ini_lines "$settings" | tr '\n' '|')"
+wait_until 20 file_has_line "$settings" Record=EventBased ||
+  e2e_mismatch "settings.ini lacks Record=EventBased 20 s after clicking Event-Based Recording; it holds: $(ini_lines "$settings" | tr '\n' '|')"
 expect_ini_line "$settings" ReplayDelay=1000
 expect_controls <<'EOF_TABLE'
 checked kRadioButton1    => 0
@@ -17,8 +17,8 @@ checked kRadioButton2    => 1
 EOF_TABLE
 
 click_control "$kRadioButton1"
-wait_until 3 file_has_line "$settings" Record=TimeBased ||
-  e2e_mismatch "settings.ini lacks Record=TimeBased 3 s after clicking Time-Based Recording; it holds: $(ini_lines "$settings" | tr '\n' '|')"
+wait_until 20 file_has_line "$settings" Record=TimeBased ||
+  e2e_mismatch "settings.ini lacks Record=TimeBased 20 s after clicking Time-Based Recording; it holds: $(ini_lines "$settings" | tr '\n' '|')"
 expect_no_ini_line "$settings" Record=EventBased
 expect_controls <<'EOF_TABLE'
 checked kRadioButton1    => 1

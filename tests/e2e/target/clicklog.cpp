@@ -1,9 +1,22 @@
 // clicklog: a window that logs every mouse button message it receives, for the end-to-end
 // tests of playback and recording. One line per message, flushed at once:
 //
-//   <ms since start> <message name> <client x> <client y> <screen x> <screen y>
+//   <ms since start> <message name> <client x> <client y> <screen x> <screen y> <message time>
 //
-//   clicklog LOGFILE [X Y W H]     window placed at X,Y with outer size W x H (default 100 100 600 400)
+// The message time (GetMessageTime, ms) is when the input was made, for example when a player
+// called SendInput: it measures the sender's schedule however late this window gets to it.
+//
+// With "keys" after the window's place it also logs every key event of the desktop, whichever
+// window has the keyboard, from a low-level keyboard hook:
+//
+//   <ms since start> KEYDOWN|KEYUP <virtual-key code> <event time, as the hook gets it>
+//
+// The system calls the hook for each key event in turn, after it has handled the ones before
+// (hotkeys included, which never reach a window's queue), so a test can tell when the keys it
+// typed have been handled and how far apart they came.
+//
+//   clicklog LOGFILE [X Y W H [keys]]  window placed at X,Y with outer size W x H (default 100 100
+//                                      600 400)
 //
 // The window class has CS_DBLCLKS, so a second click in time arrives as WM_?BUTTONDBLCLK.
 #include <windows.h>
@@ -11,6 +24,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -32,16 +46,30 @@ const char* NameOf(UINT msg) {
     }
 }
 
+double NowMs() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart - g_start.QuadPart) /
+           static_cast<double>(g_frequency.QuadPart);
+}
+
+LRESULT CALLBACK KeyboardHook(int code, WPARAM wp, LPARAM lp) {
+    if (code == HC_ACTION) {
+        const auto* key = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lp);
+        const bool down = wp == WM_KEYDOWN || wp == WM_SYSKEYDOWN;
+        std::fprintf(g_log, "%.3f %s %lu %lu\n", NowMs(), down ? "KEYDOWN" : "KEYUP", key->vkCode, key->time);
+        std::fflush(g_log);
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (const char* name = NameOf(msg)) {
         POINT p = {GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         POINT s = p;
         ClientToScreen(hwnd, &s);
-        LARGE_INTEGER now;
-        QueryPerformanceCounter(&now);
-        const double ms = 1000.0 * static_cast<double>(now.QuadPart - g_start.QuadPart) /
-                          static_cast<double>(g_frequency.QuadPart);
-        std::fprintf(g_log, "%.3f %s %ld %ld %ld %ld\n", ms, name, p.x, p.y, s.x, s.y);
+        std::fprintf(g_log, "%.3f %s %ld %ld %ld %ld %lu\n", NowMs(), name, p.x, p.y, s.x, s.y,
+                     static_cast<unsigned long>(GetMessageTime()));
         std::fflush(g_log);
         return 0;
     }
@@ -83,6 +111,11 @@ int main(int argc, char** argv) {
     GetClientRect(hwnd, &client);
     POINT origin = {0, 0};
     ClientToScreen(hwnd, &origin);
+    // Installed before READY, so that every key typed after it is logged.
+    if (argc > 6 && std::strcmp(argv[6], "keys") == 0 &&
+        !SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardHook, GetModuleHandleW(nullptr), 0)) {
+        return 1;
+    }
     std::fprintf(g_log, "0.000 READY %ld %ld %ld %ld\n", origin.x, origin.y, client.right, client.bottom);
     std::fflush(g_log);
     MSG msg;
