@@ -29,7 +29,7 @@ click_control "$kButton5"
 answer_file_dialog "Save As" "$ORV_E2E_STATE/work/files_deep_folder/short/macro.csv"
 answer_overwrite_question Yes
 twice='10,20,X,,,\r\n-,-,-,-,-,1.5\r\n10,20,X,,,\r\n-,-,-,-,-,1.5\r\n'
-wait_until 5 file_is_bytes "$macro" "$twice" || true
+wait_until 20 file_is_bytes "$macro" "$twice" || true
 expect_file_bytes "$macro" "$twice"
 expect_controls <<'EOF_TABLE'
 caption => macro.csv - QUENZAL - Orvalin

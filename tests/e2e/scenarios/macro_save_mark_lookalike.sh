@@ -15,7 +15,7 @@ drv drop "$(win_path "$APP_DIR/marks.csv")" -- wait-rows "$kListView1" 2 5000 >/
 click_control "$kButton5"
 answer_file_dialog "Save As" "$APP_DIR/saved.csv"
 utf8_bytes='\xEF\xBB\xBF\xC3\xBF\xC3\xBE1,2,,,,\r\n\xC3\xA9,4,X,,,\r\n'
-wait_until 5 file_is_bytes "$APP_DIR/saved.csv" "$utf8_bytes" || true
+wait_until 20 file_is_bytes "$APP_DIR/saved.csv" "$utf8_bytes" || true
 expect_file_bytes "$APP_DIR/saved.csv" "$utf8_bytes"
 
 # Loaded again, the saved file gives the same rows.

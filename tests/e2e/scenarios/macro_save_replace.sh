@@ -12,7 +12,7 @@ new_bytes='512,300,X,,,\r\n'
 printf "$new_bytes" >"$APP_DIR/new.csv"
 printf 'left by a killed run' >"$APP_DIR/settings.ini.orvtmp"
 orv_start
-wait_until 5 test ! -e "$APP_DIR/settings.ini.orvtmp" || true
+wait_until 20 test ! -e "$APP_DIR/settings.ini.orvtmp" || true
 expect_no_file "$APP_DIR/settings.ini.orvtmp"
 expect_file "$APP_DIR/settings.ini"
 drv drop "$(win_path "$APP_DIR/new.csv")" -- wait-rows "$kListView1" 1 5000 >/dev/null || fail "new.csv was not loaded"
@@ -24,7 +24,7 @@ ln -s real.csv "$APP_DIR/link.csv"
 click_control "$kButton5"
 answer_file_dialog "Save As" "$APP_DIR/link.csv"
 answer_overwrite_question Yes
-wait_until 5 file_is_bytes "$APP_DIR/real.csv" "$new_bytes" || true
+wait_until 20 file_is_bytes "$APP_DIR/real.csv" "$new_bytes" || true
 expect_file_bytes "$APP_DIR/real.csv" "$new_bytes"
 expect_eq "link.csv after the save" "real.csv" "$(readlink "$APP_DIR/link.csv" || echo "<not a link>")"
 expect_no_file "$APP_DIR/real.csv.orvtmp"

@@ -14,7 +14,7 @@ drv drop "$(win_path "$APP_DIR/in.csv")" -- wait-rows "$kListView1" 2 5000 >/dev
 click_control "$kButton5"
 answer_file_dialog "Save As" "$APP_DIR/out.csv"
 utf8_bytes='1,2,\xC3\xA9,,,\r\n3,4,\xCE\xA9,,,2\r\n'
-wait_until 5 file_is_bytes "$APP_DIR/out.csv" "$utf8_bytes" || true
+wait_until 20 file_is_bytes "$APP_DIR/out.csv" "$utf8_bytes" || true
 expect_file_bytes "$APP_DIR/out.csv" "$utf8_bytes"
 
 click_control "$kButtonClear"

@@ -32,7 +32,7 @@ printf '\xEF\xBB\xBF[Settings]\r\nAutomaticallyLoad=ON\r\nLastUsedFile=%s\r\nSte
   "$(win_path "$macro")" >"$APP_DIR/settings.ini"
 
 orv_start
-wait_until 10 drv_is 1 enabled "$kButtonPlay" ||
+wait_until 20 drv_is 1 enabled "$kButtonPlay" ||
   fail "the macro named in settings.ini was not loaded (Play stays disabled)"
 expect_controls <<EOF_TABLE
 rows kListView1       => ${#rows[@]}
@@ -43,7 +43,7 @@ drv click "$kButtonPlay" >/dev/null  # posted to the button: the pointer stays w
 # The run takes about half a second, less than one look from the driver may take under load:
 # judge it by the clicks that arrive, not by catching the button reading "Stop".
 target_wait_events "$want" 10 || e2e_mismatch "only $(target_event_count) of $want button messages arrived"
-wait_until 10 drv_is Play text "$kButtonPlay" || e2e_mismatch "Play did not return after the last row"
+wait_until 20 drv_is Play text "$kButtonPlay" || e2e_mismatch "Play did not return after the last row"
 shot play_restore_each_step-after
 
 expect_target_events "the clicks played with the cursor put back after each row" <<<"$expected"

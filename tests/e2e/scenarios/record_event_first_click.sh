@@ -27,14 +27,14 @@ for run in first later; do
   pointer_to "$px" "$py"
   before=$(click_rows)
   xdotool key ctrl+alt+r
-  wait_until 5 drv_is Stop text "$kButtonRecord" || fail "the record hotkey did not start the $run recording"
+  wait_until 20 drv_is Stop text "$kButtonRecord" || fail "the record hotkey did not start the $run recording"
   xdotool click --delay 0 1
   events=$((events + 2))
   target_wait_events "$events" 5 || fail "the click of the $run recording did not reach the target"
-  wait_until 3 has_click_rows $((before + 1)) ||
+  wait_until 20 has_click_rows $((before + 1)) ||
     e2e_mismatch "the click right after the start of the $run recording gave no row (rows: $(step_rows | tr '\n' ' '))"
   xdotool key ctrl+alt+r
-  wait_until 5 drv_is Record text "$kButtonRecord" || fail "the record hotkey did not stop the $run recording"
+  wait_until 20 drv_is Record text "$kButtonRecord" || fail "the record hotkey did not stop the $run recording"
   expect_eq "the click row of the $run recording" "$px,$py,X,,," "$(step_rows | grep ',X,,,$' | tail -n 1)"
 done
 shot record_event_first_click-after
