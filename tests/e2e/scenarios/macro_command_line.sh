@@ -49,7 +49,7 @@ orv_stop
 
 ln -s nowhere.csv "$APP_DIR/dead.csv"
 orv_start dead.csv "$(win_path "$macro")"  # taken as typed: relative to the program folder
-wait_until 5 drv_is Stop text "$kButtonPlay" || e2e_mismatch "playback did not start within 5 s"
+wait_until 20 drv_is Stop text "$kButtonPlay" || e2e_mismatch "playback did not start within 20 s"
 expect_controls <<'EOF_TABLE'
 table kListView1     => 100,100,,,,|300,250,,,,
 caption              => cmd.csv - QUENZAL - Orvalin
