@@ -239,9 +239,11 @@ void NewIntervalRestarts(Win32TimerHost& host) {
     TTimer timer(host, 1000, false);
     const Changed c = RunWithChange(host, timer, 300, 2, [&] { timer.SetInterval(1500); });
     const double first = FirstAfter(c), second = c.ticks.size() >= 2 ? c.ticks[1] : -1;
-    // 1 ms for rounding between the counter and the host's deadlines.
+    // 1 ms for rounding between the counter and the host's deadlines. The second tick is
+    // judged against the change, not the first tick: deadlines are anchored to the schedule, so
+    // a first tick that came late on a busy machine is followed by one that is on time.
     const bool pass = TicksBefore(c) == 0 && first > 0 && first - c.changedAt >= 1500 - 1 && second > 0 &&
-                      second - first >= 1500 - 1;
+                      second - c.changedAt >= 3000 - 1;
     Report(pass, "a new interval restarts the count",
            Format("changed at %.0f ms; next ticks %.0f and %.0f ms after the change (1500 and 3000 or later "
                   "wanted), %d ticks before it (0 wanted)",
