@@ -49,7 +49,7 @@ target_start() {
   local keys=()
   ((TARGET_KEYS)) && keys=(keys)
   wine "$CLICKLOG_EXE" "$(win_path "$TARGET_LOG")" "$x" "$y" "$w" "$h" "${keys[@]}" >>"$E2E_LOG" 2>&1 9>&- &
-  wait_until 20 target_ready || fail "the click target wrote no READY line within 20 s"
+  wait_until 60 target_ready || fail "the click target wrote no READY line within 60 s"
   ready=$(target_lines | head -n1)
   read -r _ _ TARGET_X TARGET_Y TARGET_W TARGET_H <<<"$ready"
   ((TARGET_W > 100 && TARGET_H > 50)) || fail "the click target's client area is too small: $ready"
