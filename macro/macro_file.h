@@ -35,7 +35,7 @@ std::wstring DecodeMacroBytes(Platform& platform, std::string_view bytes);
 void AppendMacroRows(std::wstring_view text, wchar_t separator, StepList& list);
 
 // Bytes of a file read in pieces of about this size.
-inline constexpr std::size_t kMacroChunkBytes = 32 * 1024;
+inline constexpr std::size_t kMacroChunkBytes = 16 * 1024;
 
 // Appends one row per non-empty line of the file `bytes` to `list`; the same rows as decoding
 // the whole file and then appending its rows. The bytes are decoded a piece of whole lines at a
