@@ -592,10 +592,10 @@ void TAppForm::Button4Click() {
 
 void TAppForm::Button5Click() {
     // The rows are taken before the dialog: what recording adds meanwhile is not saved.
-    const std::wstring text = FormatMacroText(ListView1, m_fieldSeparator);
+    const std::string bytes = EncodeMacroRows(m_platform, ListView1, m_fieldSeparator);
     const auto fileName = m_platform.SaveFileDialog(m_window, kMacroFilter, kMacroExtension);
     if (!fileName) return;
-    const std::uint32_t code = m_platform.ReplaceFileContent(*fileName, EncodeMacroText(m_platform, text));
+    const std::uint32_t code = m_platform.ReplaceFileContent(*fileName, bytes);
     if (code != 0) throw EFCreateError(*fileName, m_platform.SystemErrorText(code));
     SetCaptionFromFile(*fileName);
     m_settings.WriteString(kSettingsSection, L"LastUsedFile", *fileName);
@@ -606,10 +606,9 @@ void TAppForm::DosyaAc(const std::wstring& fileName) {
     std::uint32_t code = 0;
     const auto bytes = m_platform.ReadWholeFile(fileName, code);
     if (!bytes) throw EFOpenError(fileName, m_platform.SystemErrorText(code));
-    const std::wstring text = DecodeMacroBytes(m_platform, *bytes);
     SetCaptionFromFile(fileName);
     m_settings.WriteString(kSettingsSection, L"LastUsedFile", fileName);
-    AppendMacroRows(text, m_fieldSeparator, ListView1);
+    LoadMacroBytes(m_platform, *bytes, m_fieldSeparator, ListView1);
     PlayIcinHazirla();
     // Last, and reported rather than thrown: a settings file that cannot be written must not
     // cost the rows the caption already names, nor stop the files still to load.

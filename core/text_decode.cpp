@@ -6,33 +6,6 @@
 namespace orv {
 namespace {
 
-// UTF-8 after a byte-order mark: strict when possible, otherwise each broken sequence becomes
-// U+FFFD so that the readable rest of the file still loads.
-std::wstring DecodeUtf8Lenient(std::string_view bytes) {
-    if (auto strict = Utf8ToWide(bytes)) return std::move(*strict);
-    std::wstring text;
-    text.reserve(bytes.size());
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
-        if (length > 1 && i + length <= bytes.size()) {
-            if (auto piece = Utf8ToWide(bytes.substr(i, length))) {
-                text += *piece;
-                i += length;
-                continue;
-            }
-        }
-        if (length == 1) {
-            text.push_back(static_cast<wchar_t>(lead));
-        } else {
-            text.push_back(static_cast<wchar_t>(0xFFFD));
-        }
-        ++i;
-    }
-    return text;
-}
-
 std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
     std::wstring text;
     text.reserve(bytes.size() / 2);
@@ -46,8 +19,37 @@ std::wstring DecodeUtf16(std::string_view bytes, bool bigEndian) {
 
 }  // namespace
 
+void AppendUtf8Lenient(std::string_view bytes, std::wstring& text) {
+    // Each sequence is decoded strictly on its own; a lead byte that does not start a valid one
+    // becomes U+FFFD and reading goes on with the next byte, so the readable rest still loads.
+    std::size_t i = 0;
+    while (i < bytes.size()) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80) {
+            text.push_back(static_cast<wchar_t>(lead));
+            ++i;
+            continue;
+        }
+        const std::size_t length = (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        if (length > 1 && i + length <= bytes.size()) {
+            if (auto piece = Utf8ToWide(bytes.substr(i, length))) {
+                text += *piece;
+                i += length;
+                continue;
+            }
+        }
+        text.push_back(static_cast<wchar_t>(0xFFFD));
+        ++i;
+    }
+}
+
 std::wstring DecodeTextBytes(Platform& platform, std::string_view bytes) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return DecodeUtf8Lenient(bytes.substr(3));
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+        std::wstring text;
+        text.reserve(bytes.size() - 3);
+        AppendUtf8Lenient(bytes.substr(3), text);
+        return text;
+    }
     if (bytes.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(bytes.substr(2), false);
     if (bytes.substr(0, 2) == "\xFE\xFF") return DecodeUtf16(bytes.substr(2), true);
     return platform.AnsiToWide(bytes);

@@ -12,4 +12,8 @@ namespace orv {
 // Broken UTF-8 after a UTF-8 mark becomes U+FFFD per broken sequence, so the rest still reads.
 std::wstring DecodeTextBytes(Platform& platform, std::string_view bytes);
 
+// The same UTF-8 reading for a piece of such a file, appended to `text`. A piece that ends
+// inside a sequence reads as if the file ended there, so pieces should end at an ASCII byte.
+void AppendUtf8Lenient(std::string_view bytes, std::wstring& text);
+
 }  // namespace orv

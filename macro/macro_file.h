@@ -34,4 +34,19 @@ std::wstring DecodeMacroBytes(Platform& platform, std::string_view bytes);
 // Appends one row per non-empty line of `text` to `list`.
 void AppendMacroRows(std::wstring_view text, wchar_t separator, StepList& list);
 
+// Bytes of a file read in pieces of about this size.
+inline constexpr std::size_t kMacroChunkBytes = 16 * 1024;
+
+// Appends one row per non-empty line of the file `bytes` to `list`; the same rows as decoding
+// the whole file and then appending its rows. The bytes are decoded a piece of whole lines at a
+// time, twice: once to count the rows and characters, so that the list is sized exactly once,
+// and once to store them, so that no decoded copy of the whole file is ever held.
+void LoadMacroBytes(Platform& platform, std::string_view bytes, wchar_t separator, StepList& list,
+                    std::size_t chunkBytes = kMacroChunkBytes);
+
+// The file bytes for the rows of `list`: the same bytes as EncodeMacroText(FormatMacroText()),
+// encoded a piece of whole rows at a time into one buffer, without the whole text in between.
+std::string EncodeMacroRows(Platform& platform, const StepList& list, wchar_t separator,
+                            std::size_t chunkChars = kMacroChunkBytes);
+
 }  // namespace orv

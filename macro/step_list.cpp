@@ -114,6 +114,12 @@ void StepList::Clear() {
     Notify(Change::kRows, 0);
 }
 
+void StepList::Reserve(std::size_t rows, std::size_t chars) {
+    m_rows.reserve(m_rows.size() + rows);
+    m_selected.reserve(m_selected.size() + rows);
+    m_text.reserve(m_text.size() + chars);
+}
+
 std::size_t StepList::FirstSelected() const {
     if (m_selectedCount == 0) return kNone;
     const auto it = std::find(m_selected.begin(), m_selected.end(), 1);

@@ -60,6 +60,9 @@ public:
     void Insert(std::size_t index, const StepRow& row);
     void Delete(std::size_t index);
     void Clear();
+    // Makes room for `rows` more rows holding `chars` more cell characters in all, so that a
+    // loader that has counted them first fills the list without growing (and copying) it.
+    void Reserve(std::size_t rows, std::size_t chars);
 
     // Selection and focus.
     bool Selected(std::size_t row) const { return m_selected[row] != 0; }

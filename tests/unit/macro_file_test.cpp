@@ -121,7 +121,119 @@ TEST(MacroFile, SavedRowsLoadBackUnchanged) {
         StepList back;
         AppendMacroRows(DecodeMacroBytes(os, bytes), separator, back);
         ASSERT_EQ(Rows(back), Rows(list)) << "round " << round << ", file " << testing::PrintToString(bytes);
+        // The piecewise writer and reader, with pieces small enough to end after every row.
+        ASSERT_EQ(EncodeMacroRows(os, list, separator, 1 + pick(40)), bytes) << "round " << round;
+        StepList loaded;
+        LoadMacroBytes(os, bytes, separator, loaded, 1 + pick(40));
+        ASSERT_EQ(Rows(loaded), Rows(list))
+            << "round " << round << ", file " << testing::PrintToString(bytes);
     }
+}
+
+// A double-byte ANSI code page in miniature: a byte from 0x81 on leads, and with a following
+// byte from 0x40 on makes one character; a lead without one stands for itself. Line ends are
+// single bytes, as in the real double-byte code pages.
+class DoubleBytePlatform : public FakePlatform {
+public:
+    std::wstring AnsiToWide(std::string_view bytes) override {
+        std::wstring text;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto lead = static_cast<unsigned char>(bytes[i]);
+            const auto trail = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0;
+            if (lead >= 0x81 && trail >= 0x40) {
+                text.push_back(static_cast<wchar_t>(0x4E00 + ((lead - 0x81) << 8 | trail)));
+                ++i;
+            } else {
+                text.push_back(static_cast<wchar_t>(lead));
+            }
+        }
+        return text;
+    }
+};
+
+// The piecewise loader against the plain reading (decode the whole file, then split it), for
+// every encoding and line ending, with piece sizes that put a piece end on every byte: inside
+// CR LF, inside UTF-8 sequences (whole and broken), inside UTF-16 surrogate pairs and inside
+// double-byte characters. Rows already in the list stay in front.
+TEST(MacroFile, PiecewiseLoadingReadsAsTheWholeFile) {
+    FakePlatform latin;
+    DoubleBytePlatform doubleByte;
+    const auto utf16 = [](std::initializer_list<char16_t> units, bool bigEndian) {
+        std::string bytes;
+        for (const char16_t u : units) {
+            const char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
+            bytes += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+        }
+        return bytes;
+    };
+    const auto utf16Pieces = [&](bool be) {
+        return std::vector<std::string>{
+            utf16({u'1'}, be),           utf16({u','}, be),         utf16({u'\r'}, be),
+            utf16({u'\n'}, be),          utf16({u'\r', u'\n'}, be), utf16({0xE9}, be),
+            utf16({0xD83D, 0xDE00}, be), utf16({0xDC00}, be),       utf16({u'X', u'X'}, be)};
+    };
+    struct Case {
+        const char* name;
+        Platform* platform;
+        std::string mark;
+        std::vector<std::string> pieces;
+    };
+    const std::vector<std::string> lineEnds = {"\r", "\n", "\r\n"};
+    std::vector<Case> cases = {
+        {"ANSI 1252", &latin, "", {"1", ",", ";", "X", "\xE9", "\x80", "\xFF"}},
+        {"ANSI double-byte", &doubleByte, "", {"1", ",", "\x81\x41", "\x82\xFE", "\x81", "\xE9\x40"}},
+        {"UTF-8",
+         &latin,
+         "\xEF\xBB\xBF",
+         {"1", ",", "\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80", "\xC3", "\xE2\x82", "\xF0\x9F\x98",
+          "\xED\xA0\x80", "\xFF", "\x80"}},
+        {"UTF-16 LE", &latin, "\xFF\xFE", utf16Pieces(false)},
+        {"UTF-16 BE", &latin, "\xFE\xFF", utf16Pieces(true)},
+    };
+    std::mt19937 random(20261211);
+    const auto pick = [&](std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(random);
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool wide = c.mark.size() == 2;
+        if (!wide) c.pieces.insert(c.pieces.end(), lineEnds.begin(), lineEnds.end());
+        for (int round = 0; round < 300; ++round) {
+            std::string bytes = c.mark;
+            for (std::size_t n = pick(30); n > 0; --n) bytes += c.pieces[pick(c.pieces.size())];
+            if (wide && pick(4) == 0) bytes += '7';  // an odd last byte
+            StepList expected;
+            expected.Append(R(L"kept", L"row"));
+            AppendMacroRows(DecodeMacroBytes(*c.platform, bytes), L',', expected);
+            for (std::size_t chunk = 1; chunk <= 14; ++chunk) {
+                StepList loaded;
+                loaded.Append(R(L"kept", L"row"));
+                LoadMacroBytes(*c.platform, bytes, L',', loaded, chunk);
+                ASSERT_EQ(Rows(loaded), Rows(expected)) << "round " << round << ", pieces of " << chunk
+                                                        << ", file " << testing::PrintToString(bytes);
+            }
+        }
+    }
+}
+
+// Counting first sizes the list once: nothing is left over from growing by doubling.
+TEST(MacroFile, LoadingSizesTheListExactly) {
+    FakePlatform os;
+    std::string bytes;
+    std::size_t chars = 0;
+    const std::size_t rows = 5000;
+    for (std::size_t i = 0; i < rows; ++i) {
+        const std::string x = std::to_string(i), y = std::to_string(i % 1080);
+        bytes += x + "," + y + ",X,,,\r\n";
+        chars += x.size() + y.size() + 1;
+    }
+    StepList exact;
+    exact.Reserve(rows, chars);
+    const std::size_t floor = exact.MemoryBytes();
+    StepList loaded;
+    LoadMacroBytes(os, bytes, L',', loaded);
+    EXPECT_EQ(loaded.Count(), rows);
+    EXPECT_EQ(loaded.MemoryBytes(), floor);
 }
 
 }  // namespace
