@@ -15,25 +15,15 @@
 
 #include "app/main_form.h"
 #include "app/main_form_win32.h"
+#include "bench/clock_win32.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1e6 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 void Pump(double microseconds) {
-    const double end = Now() + microseconds;
+    const double end = orv::bench::NowMicroseconds() + microseconds;
     MSG msg;
-    while (Now() < end) {
+    while (orv::bench::NowMicroseconds() < end) {
         while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
@@ -48,9 +38,9 @@ void Run(orv::Win32Platform& platform, orv::TAppForm& form, int events, const ch
     const std::size_t before = form.ListView1.Count();
     form.EventCaptureOn = true;
     const std::uintptr_t hook = platform.InstallMouseHook([&](int code, std::uint32_t message, orv::Point p) {
-        const double t0 = Now();
+        const double t0 = orv::bench::NowMicroseconds();
         form.MouseHookProc(code, message, p);
-        costs.push_back(Now() - t0);
+        costs.push_back(orv::bench::NowMicroseconds() - t0);
     });
     std::atomic<bool> done{false};
     // Moves paced at 1 ms from another thread; the hook runs on this one while it pumps.

@@ -13,20 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "bench/clock_win32.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
-
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return 1e6 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // The plain way: a unique temporary name, written and flushed, moved over the file.
 DWORD PlainReplace(const std::wstring& folder, const std::wstring& path, const std::string& bytes) {
@@ -55,12 +45,12 @@ Figures Measure(int writes, Write&& write) {
     std::vector<double> times;
     times.reserve(static_cast<std::size_t>(writes));
     for (int i = 0; i < writes; ++i) {
-        const double start = Now();
+        const double start = orv::bench::NowMicroseconds();
         if (const DWORD code = write(i)) {
             std::fprintf(stderr, "write %d failed: error %lu\n", i, code);
             std::exit(1);
         }
-        times.push_back(Now() - start);
+        times.push_back(orv::bench::NowMicroseconds() - start);
     }
     std::sort(times.begin(), times.end());
     return {times[times.size() / 2], times[std::min(times.size() - 1, times.size() * 99 / 100)]};
