@@ -159,6 +159,26 @@ public:
     virtual bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                                 std::uint32_t virtualKey) = 0;
     virtual void UnregisterHotKey(WindowRef window, std::uint32_t id) = 0;
+
+    // --- languages: display language, folder listing, locales (localisation/translate.cpp) --
+    struct FolderEntry {
+        std::wstring name;  // without the folder, as the file system spells it
+        bool isFolder = false;
+    };
+    // The entries of a folder that match a wildcard pattern such as C:\Dir\*lang.txt, in the
+    // order the file system lists them; empty when the folder is missing or unreadable.
+    virtual std::vector<FolderEntry> ListFolder(const std::wstring& pattern) = 0;
+    virtual bool FolderExists(const std::wstring& path) = 0;
+    virtual std::uint16_t UserDefaultUILanguage() = 0;  // the user's display language (a LANGID)
+    // The locale of the user-interface thread when the process started; 0 when it could not
+    // be read. Safe to call from any thread.
+    virtual std::uint32_t StartupThreadLocale() = 0;
+    struct InstalledLocale {
+        std::uint32_t lcid = 0;
+        std::wstring name;  // language-region form, e.g. en-US
+    };
+    // Empty when the list cannot be read. Safe to call from any thread.
+    virtual std::vector<InstalledLocale> InstalledLocales() = 0;
 };
 
 }  // namespace orv

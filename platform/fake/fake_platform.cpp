@@ -417,4 +417,63 @@ void FakePlatform::SetTopmost(WindowRef, bool topmost) {
     log.push_back(topmost ? L"SetTopmost on" : L"SetTopmost off");
 }
 
+// --- languages --------------------------------------------------------------------------------
+
+namespace {
+
+// Windows wildcard matching, case ignored: "*" any run of characters, "?" one character.
+bool WildcardMatch(std::wstring_view pattern, std::wstring_view name) {
+    std::size_t p = 0, n = 0, star = std::wstring_view::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == L'?' || std::towlower(pattern[p]) == std::towlower(name[n]))) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == L'*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::wstring_view::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == L'*') ++p;
+    return p == pattern.size();
+}
+
+}  // namespace
+
+void FakePlatform::PutFile(const std::wstring& path, std::string bytes) {
+    for (std::wstring folder = ParentFolder(path); folder.size() > 2; folder = ParentFolder(folder)) {
+        folders.insert(Key(folder));
+    }
+    files[Key(path)] = std::move(bytes);
+    const auto slash = path.find_last_of(L"\\/");
+    m_spelling[Key(path)] = slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::vector<Platform::FolderEntry> FakePlatform::ListFolder(const std::wstring& pattern) {
+    const std::wstring folder = Key(ParentFolder(pattern));
+    const auto slash = pattern.find_last_of(L"\\/");
+    const std::wstring mask = slash == std::wstring::npos ? pattern : pattern.substr(slash + 1);
+    std::vector<FolderEntry> entries;
+    if (!folders.count(folder)) return entries;
+    // Folders and files together, in the folded name order of the fake's maps.
+    std::map<std::wstring, FolderEntry> found;
+    for (const std::wstring& sub : folders) {
+        if (ParentFolder(sub) != folder) continue;
+        const std::wstring name = sub.substr(folder.size() + 1);
+        if (WildcardMatch(mask, name)) found[name] = {name, true};
+    }
+    for (const auto& [key, bytes] : files) {
+        if (ParentFolder(key) != folder) continue;
+        const auto spelled = m_spelling.find(key);
+        const std::wstring name = spelled != m_spelling.end() ? spelled->second : key.substr(folder.size() + 1);
+        if (WildcardMatch(mask, name)) found[key.substr(folder.size() + 1)] = {name, false};
+    }
+    for (auto& [key, entry] : found) entries.push_back(std::move(entry));
+    return entries;
+}
+
 }  // namespace orv

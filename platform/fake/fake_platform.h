@@ -142,6 +142,19 @@ public:
     std::map<std::uint32_t, std::wstring> hotkeys;
     std::set<std::wstring> heldHotkeys;
 
+    // --- languages: listing keeps names as PutFile spelled them; display language, locales --
+    // Stores a file and its folders, remembering the name's spelling for ListFolder (files put
+    // otherwise list in lower case, the fake's folded form).
+    void PutFile(const std::wstring& path, std::string bytes);
+    std::uint16_t uiLanguage = 0x0409;
+    std::uint32_t threadLocale = 0x0409;
+    std::vector<InstalledLocale> installedLocales = {{0x0409, L"en-US"}, {0x0407, L"de-DE"}};
+    std::vector<FolderEntry> ListFolder(const std::wstring& pattern) override;
+    bool FolderExists(const std::wstring& path) override { return folders.count(Key(path)) != 0; }
+    std::uint16_t UserDefaultUILanguage() override { return uiLanguage; }
+    std::uint32_t StartupThreadLocale() override { return threadLocale; }
+    std::vector<InstalledLocale> InstalledLocales() override { return installedLocales; }
+
 private:
     struct Armed {
         std::uint32_t interval;
@@ -162,6 +175,7 @@ private:
     std::vector<std::pair<std::uintptr_t, MouseHookProc>> m_hooks;  // installed, oldest first
     std::uintptr_t m_nextHook = 100;
     std::map<std::wstring, std::uint16_t> m_atoms;
+    std::map<std::wstring, std::wstring> m_spelling;  // file key -> name as PutFile spelled it
 };
 
 }  // namespace orv

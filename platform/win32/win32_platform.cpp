@@ -760,4 +760,51 @@ void Win32Platform::UnregisterHotKey(WindowRef window, std::uint32_t id) {
     ::UnregisterHotKey(reinterpret_cast<HWND>(window), static_cast<int>(id));
 }
 
+// --- languages --------------------------------------------------------------------------------
+
+std::vector<Platform::FolderEntry> Win32Platform::ListFolder(const std::wstring& pattern) {
+    std::vector<FolderEntry> entries;
+    WIN32_FIND_DATAW data = {};
+    HANDLE find = FindFirstFileExW(SystemPath(pattern).c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
+                                   nullptr, 0);
+    if (find == INVALID_HANDLE_VALUE) return entries;
+    do {
+        entries.push_back({data.cFileName, (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return entries;
+}
+
+bool Win32Platform::FolderExists(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(SystemPath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::uint16_t Win32Platform::UserDefaultUILanguage() { return GetUserDefaultUILanguage(); }
+
+namespace {
+
+// EnumSystemLocalesW passes no context to its callback: the list being filled is per thread, so
+// that the update check's thread and the user-interface thread may both ask.
+thread_local std::vector<Platform::InstalledLocale>* t_locales = nullptr;
+
+BOOL CALLBACK AddInstalledLocale(LPWSTR lcidText) {
+    const auto lcid = static_cast<LCID>(std::wcstoul(lcidText, nullptr, 16));
+    wchar_t name[LOCALE_NAME_MAX_LENGTH] = {};
+    if (lcid != 0 && LCIDToLocaleName(lcid, name, LOCALE_NAME_MAX_LENGTH, 0) > 0) {
+        t_locales->push_back({lcid, name});
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<Platform::InstalledLocale> Win32Platform::InstalledLocales() {
+    std::vector<InstalledLocale> locales;
+    t_locales = &locales;
+    if (!EnumSystemLocalesW(AddInstalledLocale, LCID_INSTALLED)) locales.clear();
+    t_locales = nullptr;
+    return locales;
+}
+
 }  // namespace orv

@@ -72,6 +72,12 @@ public:
     bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
+    // languages
+    std::vector<FolderEntry> ListFolder(const std::wstring& pattern) override;
+    bool FolderExists(const std::wstring& path) override;
+    std::uint16_t UserDefaultUILanguage() override;
+    std::uint32_t StartupThreadLocale() override { return m_startupLocale; }
+    std::vector<InstalledLocale> InstalledLocales() override;
 
 private:
     bool Fail() {
@@ -84,6 +90,8 @@ private:
     Win32TimerHost m_timers{[this](const std::wstring& message) { ShowErrorBox(message); }};
     std::uint32_t m_lastError = 0;
     std::wstring m_appTitle = L"Orvalin";
+    // The platform is made first thing on the user-interface thread: this is its locale at start.
+    std::uint32_t m_startupLocale = ::GetThreadLocale();
 };
 
 // Runs a handler at the boundary between Windows and our code: an exception becomes the
