@@ -255,7 +255,15 @@ void TAppForm::FormCreate() {
     OpenSettings();
     ApplyStoredSettings();
 
-    // The interface language is read here once there are translations; until then English.
+    // A language file that cannot be used leaves every text English; it is reported once the
+    // rest of start-up has run, so that the box's message loop finds the form complete.
+    std::optional<std::wstring> languageFailure;
+    try {
+        LoadLanguage(m_platform, L"");
+    } catch (const Exception& e) {
+        languageFailure = e.Message();
+    }
+
     KayitliHotKeyOku();
     Label1.SetCaption(kHotkeyPrefix + m_recordHotkeyLetter);
     Label5.SetCaption(kHotkeyPrefix + m_playHotkeyLetter);
@@ -265,6 +273,7 @@ void TAppForm::FormCreate() {
     const std::wstring separator = m_platform.LocaleListSeparator();
     m_fieldSeparator = separator.empty() ? L',' : separator.front();
     m_creating = false;
+    if (languageFailure) m_platform.ShowErrorBox(*languageFailure);
 }
 
 void TAppForm::StartTimers() {
