@@ -68,12 +68,14 @@ TEST_F(MainFormLanguageTest, AnUnusableLanguageFileIsReportedAfterStartUpAndEver
                                     std::wstring(1, form->FieldSeparator()));
     };
     os.listSeparator = L";";
+    os.PutFile(L"C:\\Program Files\\Orvalin\\settings.ini",
+               "\xEF\xBB\xBF[Settings]\r\nHotkeyCharRecord=Q\r\n");
     TAppForm& f = Start();
     ASSERT_EQ(os.errorBoxes.size(), 1u);
     EXPECT_NE(os.errorBoxes[0].find(kLanguages + L"German.lang.txt"), std::wstring::npos) << os.errorBoxes[0];
     EXPECT_NE(os.errorBoxes[0].find(L"not valid UTF-8"), std::wstring::npos) << os.errorBoxes[0];
     ASSERT_FALSE(seenWhileReported.empty());
-    EXPECT_EQ(seenWhileReported[0], L"Hotkey: Ctrl + Alt + R|Hotkey: Ctrl + Alt + P|;");
+    EXPECT_EQ(seenWhileReported[0], L"Hotkey: Ctrl + Alt + Q|Hotkey: Ctrl + Alt + P|;");
 
     os.inputAnswers = {L"0"};
     f.Button6.Click();
