@@ -568,3 +568,47 @@ expect_no_ini_line() {
 
 # True when FILE exists and has exactly LINE.
 file_has_line() { [[ -f $1 ]] && ini_lines "$1" | grep -qxF -- "$2"; }
+
+# --- the interface language ------------------------------------------------------------------
+
+# e2e_copy_languages: puts the built Languages folder (mapping and language files) beside the
+# program's copy; without it every dialog is English whatever the display language.
+e2e_copy_languages() {
+  local built
+  built="$(dirname "$ORV_EXE")/Languages"
+  [[ -f $built/LanguageCodes.csv ]] || fail "no Languages folder beside $ORV_EXE (build the cross configuration)"
+  rm -rf "$APP_DIR/Languages"
+  cp -r "$built" "$APP_DIR/Languages"
+}
+
+# Wine takes the display language from the locale of the process, which the C library must
+# know: a locale this machine lacks (say de_DE.UTF-8) is compiled once into the state folder.
+# Answers the folder to give as LOCPATH, or nothing when the system has the locale.
+e2e_locale_path() {
+  local lang=$1 dir="$ORV_E2E_STATE/locales"
+  [[ $(LC_ALL=$lang locale charmap 2>/dev/null) == "${lang#*.}" ]] && return 0
+  if [[ ! -d $dir/$lang ]]; then
+    mkdir -p "$dir"
+    localedef -i "${lang%%.*}" -f "${lang#*.}" "$dir/$lang" >/dev/null 2>&1 || [[ -d $dir/$lang ]] ||
+      fail "cannot compile the locale $lang (needs Debian's locales package)"
+  fi
+  printf '%s\n' "$dir"
+}
+
+# orv_launch_lang LANG [ARGS...]: starts the program with the display language and locale LANG
+# (e.g. de_DE.UTF-8) and returns at once, for a start-up that shows a box before its window.
+orv_launch_lang() {
+  local lang=$1 locpath
+  shift
+  locpath=$(e2e_locale_path "$lang")
+  (cd "$APP_DIR" && exec env ${locpath:+LOCPATH="$locpath"} LANG="$lang" LC_ALL="$lang" \
+    wine "$APP_DIR/orvalin.exe" "$@") \
+    >>"$E2E_LOG" 2>&1 9>&- &
+  e2e_app_pid=$!
+}
+
+# orv_start_lang LANG [ARGS...]: orv_start with the display language LANG.
+orv_start_lang() {
+  orv_launch_lang "$@"
+  drv --wait 30000 wait-shown 10000 >/dev/null || fail "orvalin.exe showed no main window (log: $E2E_LOG)"
+}
