@@ -425,7 +425,8 @@ namespace {
 bool WildcardMatch(std::wstring_view pattern, std::wstring_view name) {
     std::size_t p = 0, n = 0, star = std::wstring_view::npos, resume = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == L'?' || std::towlower(pattern[p]) == std::towlower(name[n]))) {
+        if (p < pattern.size() &&
+            (pattern[p] == L'?' || std::towlower(pattern[p]) == std::towlower(name[n]))) {
             ++p;
             ++n;
         } else if (p < pattern.size() && pattern[p] == L'*') {
@@ -469,7 +470,8 @@ std::vector<Platform::FolderEntry> FakePlatform::ListFolder(const std::wstring& 
     for (const auto& [key, bytes] : files) {
         if (ParentFolder(key) != folder) continue;
         const auto spelled = m_spelling.find(key);
-        const std::wstring name = spelled != m_spelling.end() ? spelled->second : key.substr(folder.size() + 1);
+        const std::wstring name =
+            spelled != m_spelling.end() ? spelled->second : key.substr(folder.size() + 1);
         if (WildcardMatch(mask, name)) found[key.substr(folder.size() + 1)] = {name, false};
     }
     for (auto& [key, entry] : found) entries.push_back(std::move(entry));
