@@ -159,6 +159,10 @@ public:
     virtual bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                                 std::uint32_t virtualKey) = 0;
     virtual void UnregisterHotKey(WindowRef window, std::uint32_t id) = 0;
+
+    // --- about box (menu click guard) -----------------------------------------------------------
+    // Milliseconds since the system started, wrapping round after about 49.7 days (GetTickCount).
+    virtual std::uint32_t TickCount() = 0;
 };
 
 }  // namespace orv

@@ -142,6 +142,10 @@ public:
     std::map<std::uint32_t, std::wstring> hotkeys;
     std::set<std::wstring> heldHotkeys;
 
+    // About box: the tick count is the virtual clock plus this offset (to test its wrap-around).
+    std::uint32_t tickBase = 0;
+    std::uint32_t TickCount() override { return tickBase + static_cast<std::uint32_t>(m_now); }
+
 private:
     struct Armed {
         std::uint32_t interval;

@@ -72,6 +72,7 @@ public:
     bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
+    std::uint32_t TickCount() override { return ::GetTickCount(); }  // about box
 
 private:
     bool Fail() {
