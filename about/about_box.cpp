@@ -129,6 +129,7 @@ void TAboutBox::FormAfterMonitorDpiChanged(int newDpi) {
     LayoutPanels();
     if (slidAside) Panel1.SetLeft(static_cast<int>(static_cast<std::int64_t>(slid) * newDpi / oldDpi));
     if (TimerEgg.Enabled()) TimerEgg.SetInterval(SlideIntervalMs(m_screenDpi, m_dpi));
+    if (Rescale) Rescale();
     StartRain();
     if (LoadPictures) LoadPictures();
 }

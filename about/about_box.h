@@ -63,6 +63,8 @@ public:
     std::function<void(int dx, int dy)> MoveWindowBy;
     // Renders the logo and the cat at the current DPI (HighDPIImageYukle).
     std::function<void()> LoadPictures;
+    // After a DPI change: fonts and drawing surfaces at the new scale, before the rain restarts.
+    std::function<void()> Rescale;
 
     // --- handlers ---------------------------------------------------------------------------
     void FormCreate();
