@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64  # orvalin.exe
   wine wine64 fonts-wine                            # running it
   xvfb xauth x11-utils xdotool imagemagick          # a display, a hand and eyes for the tests
-  librsvg2-bin                                      # the about box pictures from their SVG sources
+  librsvg2-bin icoutils                             # pictures and icons from their SVG sources
 )
 
 missing=()
