@@ -185,6 +185,7 @@ TAppForm::TAppForm(Platform& platform)
     };
     StayonTop1.OnClick = [this] { StayonTop1Click(); };
     Help2.OnClick = [this] { Help2Click(); };
+    About1.OnClick = [this] { About1Click(); };
     Clear1.OnClick = [this] { ButtonClear.Click(); };
     Load1.OnClick = [this] { Button4.Click(); };
     Save1.OnClick = [this] { Button5.Click(); };
@@ -525,6 +526,14 @@ void TAppForm::Help2Click() {
     }
     const std::wstring address = std::wstring(L"http://") + ORVALIN_WEBSITE_HOST + L"/help/" + name + L"/";
     m_platform.ShellExecuteFile(0, L"open", address, L"", L"", 0);  // failures are ignored
+}
+
+void TAppForm::About1Click() {
+    // A topmost main window would cover its own modal box.
+    bool lifted = false;
+    LiftStayOnTop(lifted);
+    if (ShowAboutBox) ShowAboutBox();
+    RestoreStayOnTop(lifted);
 }
 
 // --- timers ---------------------------------------------------------------------------------

@@ -102,6 +102,8 @@ public:
     std::function<bool(Control&)> FocusControl;
     // Set by the view: shows a new step editor without blocking the main window.
     std::function<void(std::unique_ptr<TFormEditStep>)> ShowStepEditor;
+    // Set by the view: creates the about box and shows it modally; returns once it is closed.
+    std::function<void()> ShowAboutBox;
 
     // --- handlers ---------------------------------------------------------------------------
     void Exit1Click();
@@ -124,6 +126,7 @@ public:
     void StayOnTopYap();
     void StayOnTopYapma();
     void Help2Click();
+    void About1Click();
     void TimerParamTimer();
     // Step list and macro files.
     void ButtonClearClick();

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "about/about_box_win32.h"
 #include "app/control_ids.h"
 #include "macro/edit_step_form_win32.h"
 #include "res/resource.h"
@@ -492,6 +493,7 @@ void MainWindow::BindModels() {
     f.ShowStepEditor = [this](std::unique_ptr<TFormEditStep> editor) {
         StepEditorWindow::Open(std::move(editor), m_hwnd, m_platform);
     };
+    f.ShowAboutBox = [this] { AboutBoxWindow::ShowModal(m_hwnd, m_platform, m_form.Identity()); };
     f.StatusBar1.OnViewUpdate = [this] { MirrorStatusBar(); };
     for (auto& [id, item] : m_commands) {
         TMenuItem* menuItem = item;

@@ -179,6 +179,9 @@ public:
     };
     // Empty when the list cannot be read. Safe to call from any thread.
     virtual std::vector<InstalledLocale> InstalledLocales() = 0;
+    // --- about box (menu click guard) -----------------------------------------------------------
+    // Milliseconds since the system started, wrapping round after about 49.7 days (GetTickCount).
+    virtual std::uint32_t TickCount() = 0;
 };
 
 }  // namespace orv

@@ -9,6 +9,7 @@ packages=(
   wine wine64 fonts-wine                            # running it
   xvfb xauth x11-utils xdotool imagemagick          # a display, a hand and eyes for the tests
   locales                                           # a German locale for Wine in the language tests
+  librsvg2-bin icoutils                             # pictures and icons from their SVG sources
 )
 
 missing=()

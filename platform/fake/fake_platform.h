@@ -154,6 +154,9 @@ public:
     std::uint16_t UserDefaultUILanguage() override { return uiLanguage; }
     std::uint32_t StartupThreadLocale() override { return threadLocale; }
     std::vector<InstalledLocale> InstalledLocales() override { return installedLocales; }
+    // About box: the tick count is the virtual clock plus this offset (to test its wrap-around).
+    std::uint32_t tickBase = 0;
+    std::uint32_t TickCount() override { return tickBase + static_cast<std::uint32_t>(m_now); }
 
 private:
     struct Armed {

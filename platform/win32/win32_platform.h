@@ -78,6 +78,7 @@ public:
     std::uint16_t UserDefaultUILanguage() override;
     std::uint32_t StartupThreadLocale() override { return m_startupLocale; }
     std::vector<InstalledLocale> InstalledLocales() override;
+    std::uint32_t TickCount() override { return ::GetTickCount(); }  // about box
 
 private:
     bool Fail() {
