@@ -159,6 +159,14 @@ public:
     virtual bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                                 std::uint32_t virtualKey) = 0;
     virtual void UnregisterHotKey(WindowRef window, std::uint32_t id) = 0;
+
+    // --- keyboard layout (hotkey dialog and hotkey registration) -----------------------------
+    // The current keyboard layout's own name of a virtual key (GetKeyNameText of its scan
+    // code, e.g. ";" or "Num 5"); empty when the layout has none.
+    virtual std::wstring KeyNameOfVirtualKey(std::uint8_t virtualKey) = 0;
+    // The virtual key that types `character` on the current keyboard layout (VkKeyScan, the
+    // shift state it needs left out); nullopt when no key types it.
+    virtual std::optional<std::uint8_t> VirtualKeyOfCharacter(wchar_t character) = 0;
 };
 
 }  // namespace orv

@@ -142,6 +142,13 @@ public:
     std::map<std::uint32_t, std::wstring> hotkeys;
     std::set<std::wstring> heldHotkeys;
 
+    // Keyboard layout: names of the keys outside the fixed table, and the key that types each
+    // character. Both start as a US layout's punctuation and keypad keys.
+    std::map<std::uint8_t, std::wstring> keyNames;
+    std::map<wchar_t, std::uint8_t> layoutKeys;
+    std::wstring KeyNameOfVirtualKey(std::uint8_t virtualKey) override;
+    std::optional<std::uint8_t> VirtualKeyOfCharacter(wchar_t character) override;
+
 private:
     struct Armed {
         std::uint32_t interval;

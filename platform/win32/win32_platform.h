@@ -72,6 +72,9 @@ public:
     bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
+    // Keyboard layout.
+    std::wstring KeyNameOfVirtualKey(std::uint8_t virtualKey) override;
+    std::optional<std::uint8_t> VirtualKeyOfCharacter(wchar_t character) override;
 
 private:
     bool Fail() {
