@@ -12,6 +12,7 @@
 #include "app/control_ids.h"
 #include "macro/edit_step_form_win32.h"
 #include "res/resource.h"
+#include "shell/hotkey_form_win32.h"
 
 namespace orv {
 namespace {
@@ -491,6 +492,9 @@ void MainWindow::BindModels() {
     };
     f.ShowStepEditor = [this](std::unique_ptr<TFormEditStep> editor) {
         StepEditorWindow::Open(std::move(editor), m_hwnd, m_platform);
+    };
+    f.ShowHotkeyDialog = [this](std::unique_ptr<TFormHotkey> dialog) {
+        HotkeyDialogWindow::Open(std::move(dialog), m_hwnd, m_platform);
     };
     f.StatusBar1.OnViewUpdate = [this] { MirrorStatusBar(); };
     for (auto& [id, item] : m_commands) {
