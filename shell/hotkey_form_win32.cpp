@@ -163,6 +163,16 @@ LRESULT HotkeyDialogWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             OnCommand(LOWORD(wp), HIWORD(wp));
             return 0;
+        case WM_ACTIVATE:
+            // Not a dialog-manager dialog, so the keyboard focus is kept here: it must be back in
+            // the field when the warning about an invalid key has closed.
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(m_hwnd, focus)) m_lastFocus = focus;
+            } else {
+                SetFocus(m_lastFocus && IsWindow(m_lastFocus) ? m_lastFocus : m_hotkey);
+            }
+            return 0;
         case WM_CLOSE:
             DestroyWindow(m_hwnd);
             return 0;

@@ -32,6 +32,7 @@ private:
     Win32Platform& m_platform;
     HWND m_hwnd = nullptr;
     HWND m_hotkey = nullptr;
+    HWND m_lastFocus = nullptr;  // the child that had the focus when the window was deactivated
     HFONT m_font = nullptr;
     UINT m_dpi = 96;
 };
