@@ -24,26 +24,6 @@ std::wstring FolderOf(const std::wstring& path) {
 
 }  // namespace
 
-int CustomMessageDlg(Platform& platform, const std::wstring& message, DialogKind kind, unsigned buttons,
-                     const std::wstring& caption, const std::vector<std::wstring>& buttonCaptions,
-                     WindowRef owner) {
-    MessageDialogRequest request;
-    request.message = message;
-    request.kind = kind;
-    request.buttons = buttons;
-    request.caption = caption;
-    request.buttonCaptions = buttonCaptions;
-    request.owner = owner;
-    return platform.MessageDialog(request);
-}
-
-void RestartProgram(Platform& platform, WindowRef owner) {
-    // The new process starts before this one has ended; a failure of the shell is not
-    // detected, and this instance ends anyway.
-    platform.ShellExecuteFile(owner, L"", platform.ExePath(), L"", L"", 1 /* SW_SHOWNORMAL */);
-    platform.Terminate();
-}
-
 bool IsFolderWritable(Platform& platform, std::wstring folder) {
     if (folder.empty() || folder.back() != L'\\') folder += L'\\';
     return platform.CreateAndDropProbeFile(folder + L"chk.tmp");
@@ -201,6 +181,8 @@ TAppForm::TAppForm(Platform& platform)
     TimerRecord.OnTimer = [this] { TimerRecordTimer(); };
     TimerMouseHook.OnTimer = [this] { TimerMouseHookTimer(); };
     TimerHotKeyLock.OnTimer = [this] { TimerHotKeyLockTimer(); };
+    Button3.OnClick = [this] { Button3Click(); };
+    Button7.OnClick = [this] { Button7Click(); };
     m_hotkeyRetry.OnTimer = [this] { TimerHotkeyRetryTimer(); };
     ButtonPlay.OnClick = [this] { ButtonPlayClick(); };
     MinimizeandPlay1.OnClick = [this] { MinimizeandPlay1Click(); };

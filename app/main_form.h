@@ -8,12 +8,14 @@
 #include <set>
 #include <string>
 
+#include "core/app_routines.h"
 #include "core/controls.h"
 #include "core/settings_store.h"
 #include "core/version_info.h"
 #include "macro/edit_step_form.h"
 #include "macro/step_list.h"
 #include "platform/platform.h"
+#include "shell/hotkey_form.h"
 
 namespace orv {
 
@@ -23,15 +25,6 @@ inline constexpr wchar_t kSettingsSection[] = L"Settings";
 inline constexpr int kImageRecord = 45;
 inline constexpr int kImagePlay = 46;
 inline constexpr int kImageStop = 47;
-
-// A message dialog whose caption and button captions come from the caller; the n-th push
-// button gets the n-th caption. Answers the modal result (kResultYes, kResultNo, ...).
-int CustomMessageDlg(Platform& platform, const std::wstring& message, DialogKind kind, unsigned buttons,
-                     const std::wstring& caption, const std::vector<std::wstring>& buttonCaptions,
-                     WindowRef owner = 0);
-
-// Starts the program's own executable again and ends this instance through the normal shutdown.
-void RestartProgram(Platform& platform, WindowRef owner);
 
 // Portable-use test: can a new file "chk.tmp" be created in `folder`?
 bool IsFolderWritable(Platform& platform, std::wstring folder);
@@ -182,6 +175,11 @@ public:
     void DestroyWindowHandle();  // unregisters them before it goes away
     void WMHotKey(std::uint32_t id);
     void TimerHotKeyLockTimer();
+    // The pencil buttons beside the hotkey labels: each click opens another hotkey dialog.
+    void Button3Click();
+    void Button7Click();
+    // Set by the view: shows a new hotkey dialog without blocking the main window.
+    std::function<void(std::unique_ptr<TFormHotkey>)> ShowHotkeyDialog;
     std::uint32_t hotkeyR1 = 0;
     std::uint32_t hotkeyP1 = 0;
     bool HotkeyLocked = false;
@@ -214,6 +212,7 @@ private:
     void PerformRow(std::size_t row);
     void RegisterHotkeys();
     void TimerHotkeyRetryTimer();
+    void OpenHotkeyDialog(const wchar_t* which);
     TTimer m_hotkeyRetry;        // retries a registration a closing instance still holds
     int m_hotkeyRetriesLeft = 0;
     std::set<std::uint32_t> m_registered;

@@ -7,6 +7,7 @@
 #include "app/main_form.h"
 #include "core/settings_store.h"
 #include "shell/hotkey_letter.h"
+#include "shell/hotkey_text.h"
 
 namespace orv {
 namespace {
@@ -56,11 +57,14 @@ void TAppForm::CreateWindowHandle() {
 }
 
 void TAppForm::RegisterHotkeys() {
-    // The record hotkey first. The key code is the letter's character code, as it stands.
+    // The record hotkey first. The key is the one the letter stands for on this keyboard
+    // layout; a letter no key types is left unregistered, like a combination someone else holds.
     bool missing = false;
     for (auto [id, letter] : {std::pair{hotkeyR1, &m_recordHotkeyLetter}, std::pair{hotkeyP1, &m_playHotkeyLetter}}) {
         if (id == 0 || m_registered.count(id)) continue;
-        if (m_platform.RegisterHotKey(m_window, id, kModAltControl, static_cast<std::uint32_t>((*letter)[0]))) {
+        const std::optional<std::uint32_t> key = HotkeyVirtualKey(m_platform, (*letter)[0]);
+        if (!key) continue;
+        if (m_platform.RegisterHotKey(m_window, id, kModAltControl, *key)) {
             m_registered.insert(id);
         } else {
             missing = true;
@@ -105,6 +109,17 @@ void TAppForm::WMHotKey(std::uint32_t id) {
         if (!Playing() && Recording()) RecordDugmeBasildi();
         PlayDugmeBasildi();
     }
+}
+
+void TAppForm::Button3Click() { OpenHotkeyDialog(L"record"); }
+
+void TAppForm::Button7Click() { OpenHotkeyDialog(L"play"); }
+
+void TAppForm::OpenHotkeyDialog(const wchar_t* which) {
+    auto dialog =
+        std::make_unique<TFormHotkey>(m_platform, m_settings, m_recordHotkeyLetter, m_playHotkeyLetter);
+    dialog->HangiHotkey = which;
+    if (ShowHotkeyDialog) ShowHotkeyDialog(std::move(dialog));
 }
 
 void TAppForm::TimerHotKeyLockTimer() {

@@ -13,6 +13,7 @@
 #include "app/control_ids.h"
 #include "macro/edit_step_form_win32.h"
 #include "res/resource.h"
+#include "shell/hotkey_form_win32.h"
 
 namespace orv {
 namespace {
@@ -494,6 +495,9 @@ void MainWindow::BindModels() {
         StepEditorWindow::Open(std::move(editor), m_hwnd, m_platform);
     };
     f.ShowAboutBox = [this] { AboutBoxWindow::ShowModal(m_hwnd, m_platform, m_form.Identity()); };
+    f.ShowHotkeyDialog = [this](std::unique_ptr<TFormHotkey> dialog) {
+        HotkeyDialogWindow::Open(std::move(dialog), m_hwnd, m_platform);
+    };
     f.StatusBar1.OnViewUpdate = [this] { MirrorStatusBar(); };
     for (auto& [id, item] : m_commands) {
         TMenuItem* menuItem = item;

@@ -182,6 +182,13 @@ public:
     // --- about box (menu click guard) -----------------------------------------------------------
     // Milliseconds since the system started, wrapping round after about 49.7 days (GetTickCount).
     virtual std::uint32_t TickCount() = 0;
+    // --- keyboard layout (hotkey dialog and hotkey registration) -----------------------------
+    // The current keyboard layout's own name of a virtual key (GetKeyNameText of its scan
+    // code, e.g. ";" or "Num 5"); empty when the layout has none.
+    virtual std::wstring KeyNameOfVirtualKey(std::uint8_t virtualKey) = 0;
+    // The virtual key that types `character` on the current keyboard layout (VkKeyScan, the
+    // shift state it needs left out); nullopt when no key types it.
+    virtual std::optional<std::uint8_t> VirtualKeyOfCharacter(wchar_t character) = 0;
 };
 
 }  // namespace orv

@@ -12,6 +12,23 @@ namespace orv {
 FakePlatform::FakePlatform() {
     folders.insert(Key(ParentFolder(exePath)));
     folders.insert(Key(appDataFolder));
+    // A US layout: the punctuation keys (VK_OEM_*) are named by their character.
+    const std::pair<std::uint8_t, const wchar_t*> punctuation[] = {
+        {0xBA, L";"}, {0xBB, L"="}, {0xBC, L","},  {0xBD, L"-"}, {0xBE, L"."}, {0xBF, L"/"},
+        {0xC0, L"`"}, {0xDB, L"["}, {0xDC, L"\\"}, {0xDD, L"]"}, {0xDE, L"'"}};
+    for (auto [key, name] : punctuation) {
+        keyNames[key] = name;
+        layoutKeys[name[0]] = key;
+    }
+    for (int i = 0; i <= 9; ++i) keyNames[static_cast<std::uint8_t>(0x60 + i)] = L"Num " + std::to_wstring(i);
+    keyNames[0x10] = L"Shift";
+    keyNames[0x11] = L"Ctrl";
+    keyNames[0x12] = L"Alt";
+    for (wchar_t c = L'A'; c <= L'Z'; ++c) {
+        layoutKeys[c] = static_cast<std::uint8_t>(c);
+        layoutKeys[static_cast<wchar_t>(c + 0x20)] = static_cast<std::uint8_t>(c);
+    }
+    for (wchar_t c = L'0'; c <= L'9'; ++c) layoutKeys[c] = static_cast<std::uint8_t>(c);
 }
 
 std::wstring FakePlatform::Key(const std::wstring& path) {
@@ -476,6 +493,19 @@ std::vector<Platform::FolderEntry> FakePlatform::ListFolder(const std::wstring& 
     }
     for (auto& [key, entry] : found) entries.push_back(std::move(entry));
     return entries;
+}
+
+// --- keyboard layout ------------------------------------------------------------------------
+
+std::wstring FakePlatform::KeyNameOfVirtualKey(std::uint8_t virtualKey) {
+    auto it = keyNames.find(virtualKey);
+    return it == keyNames.end() ? std::wstring() : it->second;
+}
+
+std::optional<std::uint8_t> FakePlatform::VirtualKeyOfCharacter(wchar_t character) {
+    auto it = layoutKeys.find(character);
+    if (it == layoutKeys.end()) return std::nullopt;
+    return it->second;
 }
 
 }  // namespace orv

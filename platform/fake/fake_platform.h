@@ -157,6 +157,12 @@ public:
     // About box: the tick count is the virtual clock plus this offset (to test its wrap-around).
     std::uint32_t tickBase = 0;
     std::uint32_t TickCount() override { return tickBase + static_cast<std::uint32_t>(m_now); }
+    // Keyboard layout: names of the keys outside the fixed table, and the key that types each
+    // character. Both start as a US layout's punctuation and keypad keys.
+    std::map<std::uint8_t, std::wstring> keyNames;
+    std::map<wchar_t, std::uint8_t> layoutKeys;
+    std::wstring KeyNameOfVirtualKey(std::uint8_t virtualKey) override;
+    std::optional<std::uint8_t> VirtualKeyOfCharacter(wchar_t character) override;
 
 private:
     struct Armed {

@@ -807,4 +807,20 @@ std::vector<Platform::InstalledLocale> Win32Platform::InstalledLocales() {
     return locales;
 }
 
+// --- keyboard layout ------------------------------------------------------------------------
+
+std::wstring Win32Platform::KeyNameOfVirtualKey(std::uint8_t virtualKey) {
+    const UINT scanCode = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
+    if (scanCode == 0) return {};
+    wchar_t name[64] = {};
+    const int length = GetKeyNameTextW(static_cast<LONG>(scanCode << 16), name, 64);
+    return std::wstring(name, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+std::optional<std::uint8_t> Win32Platform::VirtualKeyOfCharacter(wchar_t character) {
+    const SHORT scan = VkKeyScanW(character);
+    if (LOBYTE(scan) == 0xFF && HIBYTE(scan) == 0xFF) return std::nullopt;  // no key types it
+    return static_cast<std::uint8_t>(LOBYTE(scan));
+}
+
 }  // namespace orv

@@ -79,6 +79,9 @@ public:
     std::uint32_t StartupThreadLocale() override { return m_startupLocale; }
     std::vector<InstalledLocale> InstalledLocales() override;
     std::uint32_t TickCount() override { return ::GetTickCount(); }  // about box
+    // Keyboard layout.
+    std::wstring KeyNameOfVirtualKey(std::uint8_t virtualKey) override;
+    std::optional<std::uint8_t> VirtualKeyOfCharacter(wchar_t character) override;
 
 private:
     bool Fail() {

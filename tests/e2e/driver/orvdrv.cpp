@@ -54,6 +54,13 @@
 //       NAME#N, the first (or N-th, from 0) child whose class is NAME (any case) or whose
 //       caption without "&" is NAME, in creation order: Edit#2, "Double Click#1", OK
 //   wait-window-gone CAPTION MS            waits until no such window is left
+// The hotkey dialog and the system-wide hotkeys:
+//   count-windows CAPTION                  number of visible top-level windows with this caption
+//   dlg-hotkey REF                         HKM_GETHOTKEY of a hotkey field as 0x%04X (the HOTKEYF_*
+//                                          flags in the high byte, the key code in the low byte)
+//   hold-hotkey MODS VK                    registers the combination for this driver, as another
+//                                          program holding it would; answers 1, or 0 when taken
+//   release-hotkey                         gives it up again (ending the driver does as well)
 // Misc:
 //   sleep MS
 //   tick                                   GetTickCount() now: the clock of message times, so
@@ -653,6 +660,23 @@ private:
             RECT r;
             GetWindowRect(DialogChild(c), &r);
             PrintLine(std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2));
+        } else if (c == L"count-windows") {
+            PrintLine(std::to_wstring(TopLevelWindowsCaptioned(Arg(c)).size()));
+        } else if (c == L"dlg-hotkey") {
+            wchar_t value[8];
+            std::swprintf(value, 8, L"0x%04X",
+                          static_cast<unsigned>(LOWORD(SendMessageW(DialogChild(c), HKM_GETHOTKEY, 0, 0))));
+            PrintLine(value);
+        } else if (c == L"hold-hotkey") {
+            const long mods = Number(c);
+            const long vk = Number(c);
+            if (m_holding) UnregisterHotKey(nullptr, kHeldHotkeyId);
+            m_holding =
+                RegisterHotKey(nullptr, kHeldHotkeyId, static_cast<UINT>(mods), static_cast<UINT>(vk)) != 0;
+            PrintLine(m_holding ? L"1" : L"0");
+        } else if (c == L"release-hotkey") {
+            if (m_holding) UnregisterHotKey(nullptr, kHeldHotkeyId);
+            m_holding = false;
         } else if (c == L"sleep") {
             Sleep(static_cast<DWORD>(Number(c)));
         } else if (c == L"tick") {
@@ -667,6 +691,9 @@ private:
     DWORD m_waitMs = 10000;
     HWND m_main = nullptr;
     HWND m_dialog = nullptr;
+    // hold-hotkey: a combination registered on this thread.
+    static constexpr int kHeldHotkeyId = 0x7A11;
+    bool m_holding = false;
 };
 
 }  // namespace
