@@ -159,6 +159,10 @@ public:
     virtual bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                                 std::uint32_t virtualKey) = 0;
     virtual void UnregisterHotKey(WindowRef window, std::uint32_t id) = 0;
+
+    // --- window shell: hiding the main window while it waits in the notification area ----
+    virtual void HideWindow(WindowRef window) = 0;        // a minimized window stays minimized
+    virtual void ShowWindowNormal(WindowRef window) = 0;  // shows it restored (SW_RESTORE)
 };
 
 }  // namespace orv

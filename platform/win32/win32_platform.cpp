@@ -760,4 +760,12 @@ void Win32Platform::UnregisterHotKey(WindowRef window, std::uint32_t id) {
     ::UnregisterHotKey(reinterpret_cast<HWND>(window), static_cast<int>(id));
 }
 
+// --- window shell ---------------------------------------------------------------------------
+
+void Win32Platform::HideWindow(WindowRef window) { ShowWindow(reinterpret_cast<HWND>(window), SW_HIDE); }
+
+void Win32Platform::ShowWindowNormal(WindowRef window) {
+    ShowWindow(reinterpret_cast<HWND>(window), SW_RESTORE);
+}
+
 }  // namespace orv

@@ -72,6 +72,9 @@ public:
     bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
+    // Window shell.
+    void HideWindow(WindowRef window) override;
+    void ShowWindowNormal(WindowRef window) override;
 
 private:
     bool Fail() {
