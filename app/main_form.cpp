@@ -525,10 +525,17 @@ void TAppForm::ShowModalWindow(const std::function<void()>& show) {
 }
 
 void TAppForm::ApplicationEvents1Minimize() {
+    m_minimized = true;
     if (!MinimizetoSystemTray1.Checked()) return;  // the window stays on the taskbar
     m_platform.HideWindow(m_window);               // minimized already, it stays so
     TrayIcon1.SetHint(m_identity.AppTitle);
     TrayIcon1.SetVisible(true);
+}
+
+void TAppForm::ApplicationEvents1Restore() {
+    if (!m_minimized) return;
+    m_minimized = false;
+    TimerStatusMouseTimer();
 }
 
 void TAppForm::TrayIcon1Click() {
@@ -691,6 +698,7 @@ void TAppForm::UpdateNotifications1Click() {
 }
 
 void TAppForm::TimerStatusMouseTimer() {
+    if (m_minimized) return;  // nobody sees the panels; the restore brings them up to date
     StatusBar1.SetPanelText(0, L"X: " + std::to_wstring(m_platform.CursorPos().x));
     StatusBar1.SetPanelText(1, L"Y: " + std::to_wstring(m_platform.CursorPos().y));
 }

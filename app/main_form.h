@@ -131,6 +131,8 @@ public:
     // On every minimize of the application: with "Minimize to System Tray" checked the window
     // leaves the taskbar for the notification area.
     void ApplicationEvents1Minimize();
+    // The window is back from the taskbar or the tray: the cursor panels catch up at once.
+    void ApplicationEvents1Restore();
     void TrayIcon1Click();  // back from the notification area
     void Help2Click();
     void TimerParamTimer();
@@ -246,6 +248,9 @@ private:
     bool m_startupWriteErrorShown = false;  // one report of a failing write during start-up
     bool m_timersStarted = false;
     int m_checkerStarted = 0;
+    // Between a minimize and the restore the status bar cannot be seen: the cursor timer keeps
+    // ticking but reads nothing (each reading is a round trip to the window system).
+    bool m_minimized = false;
 };
 
 }  // namespace orv

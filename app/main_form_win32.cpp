@@ -807,6 +807,7 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             if (Child(ids::kStatusBar1)) Layout();
             if (wp == SIZE_MINIMIZED) m_form.ApplicationEvents1Minimize();
+            if (wp == SIZE_RESTORED || wp == SIZE_MAXIMIZED) m_form.ApplicationEvents1Restore();
             return 0;
         case kMsgTrayIcon:
             OnTrayIcon(static_cast<UINT>(LOWORD(lp)));

@@ -623,6 +623,34 @@ TEST_F(MainFormTest, AStillCursorTouchesNoStatusPanel) {
     EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: 3");
 }
 
+TEST_F(MainFormTest, WhileMinimizedTheCursorPanelsWaitAndCatchUpOnTheRestore) {
+    struct Case {
+        const char* name;
+        bool tray;
+    };
+    for (const Case& c : {Case{"taskbar", false}, Case{"tray", true}}) {
+        SCOPED_TRACE(c.name);
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        TAppForm& f = Start();
+        if (c.tray) f.MinimizetoSystemTray1.Click();
+        os.cursor = {10, 20};
+        os.Advance(10);
+        f.ApplicationEvents1Minimize();
+        os.cursor = {-30, 40};
+        os.Advance(1000);
+        EXPECT_TRUE(f.TimerStatusMouse.Enabled());  // it keeps ticking
+        EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: 10");
+        if (c.tray) f.TrayIcon1.Click();
+        f.ApplicationEvents1Restore();  // what the system reports when the window is back
+        EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: -30");
+        EXPECT_EQ(f.StatusBar1.PanelText(1), L"Y: 40");
+        os.cursor = {1, 2};
+        os.Advance(10);
+        EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: 1");
+    }
+}
+
 TEST_F(MainFormTest, ExitRequestsTermination) {
     TAppForm& f = Start();
     f.Exit1.Click();
