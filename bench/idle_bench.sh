@@ -46,7 +46,7 @@ cpu_ns() {
 # The wineserver of this prefix (other prefixes on the machine have their own).
 our_wineserver() {
   local p
-  for p in $(pgrep -x wineserver); do
+  for p in $(pgrep -x "wineserver(64)?"); do
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && { echo "$p"; return; }
   done
 }
