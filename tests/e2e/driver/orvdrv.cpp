@@ -726,7 +726,8 @@ private:
         } else if (c == L"tray-center") {
             const std::wstring wanted = Arg(c);
             const auto icons = TrayIcons();
-            const auto found = std::find_if(icons.begin(), icons.end(), [&](const TrayIcon& icon) { return icon.tip == wanted; });
+            const auto found = std::find_if(icons.begin(), icons.end(),
+                                            [&](const TrayIcon& icon) { return icon.tip == wanted; });
             if (found == icons.end()) Fail(L"no tray icon with the tooltip \"" + wanted + L"\"");
             PrintLine(std::to_wstring(found->center.x) + L" " + std::to_wstring(found->center.y));
         } else if (c == L"wait-popup") {
