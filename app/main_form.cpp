@@ -136,6 +136,7 @@ TAppForm::TAppForm(Platform& platform)
     Delete1.SetCaption(L"Delete Selected");
     DeleteAll1.SetCaption(L"Delete All");
     Exit2.SetCaption(L"Exit");
+    TrayIcon1.SetVisible(false);
 
     // Handlers. Menu items and buttons that share a command click the one that implements it.
     Exit1.OnClick = [this] { Exit1Click(); };
@@ -166,6 +167,8 @@ TAppForm::TAppForm(Platform& platform)
     StayonTop1.OnClick = [this] { StayonTop1Click(); };
     Help2.OnClick = [this] { Help2Click(); };
     About1.OnClick = [this] { About1Click(); };
+    UpdateNotifications1.OnClick = [this] { UpdateNotifications1Click(); };
+    TrayIcon1.OnClick = [this] { TrayIcon1Click(); };
     Clear1.OnClick = [this] { ButtonClear.Click(); };
     Load1.OnClick = [this] { Button4.Click(); };
     Save1.OnClick = [this] { Button5.Click(); };
@@ -500,6 +503,39 @@ void TAppForm::StayOnTopYapma() {
     m_platform.ProcessMessages();
 }
 
+void TAppForm::ShowModalWindow(const std::function<void()>& show) {
+    const bool lifted = StayonTop1.Checked();
+    if (lifted) StayOnTopYapma();
+    try {
+        show();
+    } catch (...) {
+        // A window that failed must not leave the setting off for good.
+        if (lifted) StayOnTopYap();
+        throw;
+    }
+    if (lifted) StayOnTopYap();
+}
+
+void TAppForm::ApplicationEvents1Minimize() {
+    m_minimized = true;
+    if (!MinimizetoSystemTray1.Checked()) return;  // the window stays on the taskbar
+    m_platform.HideWindow(m_window);               // minimized already, it stays so
+    TrayIcon1.SetHint(m_identity.AppTitle);
+    TrayIcon1.SetVisible(true);
+}
+
+void TAppForm::ApplicationEvents1Restore() {
+    if (!m_minimized) return;
+    m_minimized = false;
+    TimerStatusMouseTimer();
+}
+
+void TAppForm::TrayIcon1Click() {
+    TrayIcon1.SetVisible(false);
+    m_platform.ShowWindowNormal(m_window);
+    m_platform.SetForegroundWindow(m_window);
+}
+
 void TAppForm::Help2Click() {
     std::wstring name = m_identity.AppProductName;
     for (wchar_t& c : name) {
@@ -512,10 +548,9 @@ void TAppForm::Help2Click() {
 
 void TAppForm::About1Click() {
     // A topmost main window would cover its own modal box.
-    bool lifted = false;
-    LiftStayOnTop(lifted);
-    if (ShowAboutBox) ShowAboutBox();
-    RestoreStayOnTop(lifted);
+    ShowModalWindow([this] {
+        if (ShowAboutBox) ShowAboutBox();
+    });
 }
 
 // --- timers ---------------------------------------------------------------------------------
@@ -620,44 +655,35 @@ void TAppForm::WMDropFiles(const std::vector<std::wstring>& fileNames) {
     for (const std::wstring& fileName : fileNames) DosyaAc(fileName);
 }
 
-void TAppForm::LiftStayOnTop(bool& lifted) {
-    lifted = StayonTop1.Checked();
-    if (lifted) StayOnTopYapma();
-}
-
-void TAppForm::RestoreStayOnTop(bool lifted) {
-    if (lifted) StayOnTopYap();
-}
-
 void TAppForm::Button6Click() {
-    bool lifted = false;
-    LiftStayOnTop(lifted);
-    const auto answer =
-        m_platform.InputQuery(m_window, L"Insert Wait", L"Enter wait duration (in seconds):", L"");
-    if (answer) {
-        std::wstring text = *answer;
-        for (wchar_t& c : text) {
-            if (c == L',') c = L'.';
+    ShowModalWindow([this] {
+        const auto answer =
+            m_platform.InputQuery(m_window, L"Insert Wait", L"Enter wait duration (in seconds):", L"");
+        if (answer) {
+            std::wstring text = *answer;
+            for (wchar_t& c : text) {
+                if (c == L',') c = L'.';
+            }
+            double seconds = 0;
+            if (!TryParseDecimal(text, seconds) || seconds == 0) {
+                CustomMessageDlg(m_platform, TranslateText(L"Invalid number!"), DialogKind::Error, kBtnOk,
+                                 TranslateText(L"ERROR"), {}, m_window);
+            } else {
+                ListView1.Append(L"-", L"-", L"-", L"-", L"-", text);
+                const std::size_t row = ListView1.Count() - 1;
+                ListView1.SetSelected(row, true);
+                ListView1.SetFocused(row);
+                ListView1.ScrollIntoView(row);
+                if (FocusControl) FocusControl(GroupSteps);
+            }
         }
-        double seconds = 0;
-        if (!TryParseDecimal(text, seconds) || seconds == 0) {
-            CustomMessageDlg(m_platform, TranslateText(L"Invalid number!"), DialogKind::Error, kBtnOk,
-                             TranslateText(L"ERROR"), {}, m_window);
-        } else {
-            ListView1.Append(L"-", L"-", L"-", L"-", L"-", text);
-            const std::size_t row = ListView1.Count() - 1;
-            ListView1.SetSelected(row, true);
-            ListView1.SetFocused(row);
-            ListView1.ScrollIntoView(row);
-            if (FocusControl) FocusControl(GroupSteps);
-        }
-    }
-    RestoreStayOnTop(lifted);
+    });
 }
 
+// Stand-ins for the update check until it exists, here and nowhere else: the first tick
+// starts nothing, every later one finds the check finished with no update and the
+// notifications left on; the switch flips its check mark only, with no store to keep it in.
 void TAppForm::TimerCheckerTimer() {
-    // No update check runs yet: the first tick starts nothing, the next one treats the check as
-    // finished without news.
     if (m_checkerStarted == 0) {
         m_checkerStarted = 1;
         return;
@@ -666,7 +692,12 @@ void TAppForm::TimerCheckerTimer() {
     UpdateNotifications1.SetEnabled(true);
 }
 
+void TAppForm::UpdateNotifications1Click() {
+    UpdateNotifications1.SetChecked(!UpdateNotifications1.Checked());
+}
+
 void TAppForm::TimerStatusMouseTimer() {
+    if (m_minimized) return;  // nobody sees the panels; the restore brings them up to date
     StatusBar1.SetPanelText(0, L"X: " + std::to_wstring(m_platform.CursorPos().x));
     StatusBar1.SetPanelText(1, L"Y: " + std::to_wstring(m_platform.CursorPos().y));
 }

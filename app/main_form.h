@@ -72,6 +72,7 @@ public:
     TMenuItem MinimizeandRecord1, MinimizeandPlay1;  // drop-downs of the split buttons
     TMenuItem Edit1, Delete1, DeleteAll1;            // context menu of the step list
     TMenuItem Exit2;                                 // tray menu
+    TTrayIcon TrayIcon1;  // hidden at creation; shown while the window waits in the tray
 
     // Every menu item, for the view to bind by command id.
     std::vector<TMenuItem*> MenuItems();
@@ -118,6 +119,16 @@ public:
     void StayonTop1Click();
     void StayOnTopYap();
     void StayOnTopYapma();
+    // The modal-window rule: every command that shows a window modally shows it through here.
+    // A checked "Stay on Top" is switched off (stored, unchecked, not topmost) while `show`
+    // runs and switched on again afterwards, also when `show` ends with an exception.
+    void ShowModalWindow(const std::function<void()>& show);
+    // On every minimize of the application: with "Minimize to System Tray" checked the window
+    // leaves the taskbar for the notification area.
+    void ApplicationEvents1Minimize();
+    // The window is back from the taskbar or the tray: the cursor panels catch up at once.
+    void ApplicationEvents1Restore();
+    void TrayIcon1Click();  // back from the notification area
     void Help2Click();
     void About1Click();
     void TimerParamTimer();
@@ -136,6 +147,7 @@ public:
     void DosyaAc(const std::wstring& fileName);
     void WMDropFiles(const std::vector<std::wstring>& fileNames);
     void TimerCheckerTimer();
+    void UpdateNotifications1Click();
     void TimerStatusMouseTimer();
     void PlayIcinHazirla();  // prepare for play: enables the playback controls
     void PlayEngelle();      // block play: disables them
@@ -207,8 +219,6 @@ private:
     void SaveSettings();
     void WriteSwitch(const wchar_t* key, bool on);
     void SetCaptionFromFile(const std::wstring& fileName);
-    void LiftStayOnTop(bool& lifted);
-    void RestoreStayOnTop(bool lifted);
     void PerformRow(std::size_t row);
     void RegisterHotkeys();
     void TimerHotkeyRetryTimer();
@@ -240,6 +250,9 @@ private:
     bool m_startupWriteErrorShown = false;  // one report of a failing write during start-up
     bool m_timersStarted = false;
     int m_checkerStarted = 0;
+    // Between a minimize and the restore the status bar cannot be seen: the cursor timer keeps
+    // ticking but reads nothing (each reading is a round trip to the window system).
+    bool m_minimized = false;
 };
 
 }  // namespace orv

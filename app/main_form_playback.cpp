@@ -171,6 +171,8 @@ void TAppForm::Fare(std::int32_t x, std::int32_t y, std::wstring_view left, std:
 }
 
 void TAppForm::EnUsteGetir() {
+    // A run that minimized the window into the notification area brings it back from there.
+    TrayIcon1.SetVisible(false);
     m_platform.RestoreApplication();
     m_platform.SetTopmost(m_window, true);
     m_platform.SetForegroundWindow(m_window);

@@ -21,6 +21,7 @@ namespace {
 constexpr wchar_t kSplitterClass[] = L"OrvalinSplitter";
 constexpr UINT kMsgSplitterDrag = WM_APP + 1;  // wParam: the pointer's x in the parent's client area
 constexpr UINT kMsgListGrew = WM_APP + 2;      // rows were appended: show them (coalesced)
+constexpr UINT kMsgTrayIcon = WM_APP + 3;      // lParam: the mouse message on the tray icon
 
 // Client size at 96 DPI when the window is created, and the smallest it may get.
 constexpr int kClientWidth = 764;
@@ -67,6 +68,7 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::Destroy() {
+    m_tray.Remove();  // no icon outlives the program
     if (m_hwnd) DestroyWindow(m_hwnd);
     m_hwnd = nullptr;
 }
@@ -113,6 +115,8 @@ HWND MainWindow::Create() {
     if (!m_hwnd) return nullptr;
     m_platform.SetMainWindow(m_hwnd);
     m_form.SetWindowRef(reinterpret_cast<WindowRef>(m_hwnd));
+    m_tray.Attach(m_hwnd, kMsgTrayIcon);
+    m_taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
 
     // The window may have landed on a monitor of another DPI than the primary one.
     const UINT dpi = WindowDpi(m_hwnd);
@@ -435,9 +439,43 @@ void MainWindow::MirrorMenuItem(TMenuItem& item) {
 
 void MainWindow::MirrorStatusBar() {
     HWND status = Child(ids::kStatusBar1);
-    for (std::size_t i = 0; i < m_form.StatusBar1.PanelCount(); ++i) {
+    const TStatusBar& bar = m_form.StatusBar1;
+    m_panelsShown.resize(bar.PanelCount());
+    for (std::size_t i = 0; i < bar.PanelCount(); ++i) {
+        if (bar.PanelText(i) == m_panelsShown[i]) continue;
+        // Set before it is sent: whatever the control's repaint runs cannot send it twice.
+        m_panelsShown[i] = bar.PanelText(i);
         SendMessageW(status, SB_SETTEXTW, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(m_form.StatusBar1.PanelText(i).c_str()));
+                     reinterpret_cast<LPARAM>(m_panelsShown[i].c_str()));
+    }
+}
+
+void MainWindow::MirrorTrayIcon() {
+    if (m_form.TrayIcon1.Visible()) {
+        m_tray.Show(m_form.TrayIcon1.Hint());
+    } else {
+        m_tray.Remove();
+    }
+}
+
+void MainWindow::OnTrayIcon(UINT mouseMessage) {
+    switch (mouseMessage) {
+        case WM_LBUTTONUP:
+            m_form.TrayIcon1.Click();
+            break;
+        case WM_RBUTTONUP:
+        case WM_CONTEXTMENU: {
+            POINT p = {};
+            GetCursorPos(&p);
+            // The menu closes when the user clicks elsewhere only if our window is in front;
+            // the posted message lets it close at once after a choice.
+            SetForegroundWindow(m_hwnd);
+            TrackPopupMenu(m_trayMenu, TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, p.x, p.y, 0, m_hwnd, nullptr);
+            PostMessageW(m_hwnd, WM_NULL, 0, 0);
+            break;
+        }
+        default:
+            break;
     }
 }
 
@@ -499,6 +537,7 @@ void MainWindow::BindModels() {
         HotkeyDialogWindow::Open(std::move(dialog), m_hwnd, m_platform);
     };
     f.StatusBar1.OnViewUpdate = [this] { MirrorStatusBar(); };
+    f.TrayIcon1.OnViewUpdate = [this] { MirrorTrayIcon(); };
     for (auto& [id, item] : m_commands) {
         TMenuItem* menuItem = item;
         menuItem->OnViewUpdate = [this, menuItem] { MirrorMenuItem(*menuItem); };
@@ -761,6 +800,10 @@ LRESULT CALLBACK MainWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 }
 
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == m_taskbarCreated && msg != 0) {
+        m_tray.ShellRestarted();
+        return 0;
+    }
     switch (msg) {
         case WM_COMMAND:
             OnCommand(LOWORD(wp), HIWORD(wp), reinterpret_cast<HWND>(lp));
@@ -769,6 +812,18 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return OnNotify(*reinterpret_cast<const NMHDR*>(lp));
         case WM_SIZE:
             if (Child(ids::kStatusBar1)) Layout();
+            if (wp == SIZE_MINIMIZED) m_form.ApplicationEvents1Minimize();
+            if (wp == SIZE_RESTORED || wp == SIZE_MAXIMIZED) m_form.ApplicationEvents1Restore();
+            return 0;
+        case kMsgTrayIcon:
+            OnTrayIcon(static_cast<UINT>(LOWORD(lp)));
+            return 0;
+        case WM_ENDSESSION:
+            // The session ends without our message loop ending: the icon goes now.
+            if (wp) m_tray.Remove();
+            return 0;
+        case WM_DESTROY:
+            m_tray.Remove();
             return 0;
         case WM_GETMINMAXINFO: {
             RECT rect = {0, 0, S(kMinClientWidth), S(kMinClientHeight)};

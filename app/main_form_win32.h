@@ -12,6 +12,7 @@
 #include "app/main_form.h"
 #include "platform/win32/control_views.h"
 #include "platform/win32/win32_platform.h"
+#include "shell/tray_icon_win32.h"
 
 namespace orv {
 
@@ -59,6 +60,8 @@ private:
     void MirrorButton(TButton& model, int id);
     void MirrorMenuItem(TMenuItem& item);
     void MirrorStatusBar();
+    void MirrorTrayIcon();
+    void OnTrayIcon(UINT mouseMessage);
 
     TAppForm& m_form;
     Win32Platform& m_platform;
@@ -83,6 +86,11 @@ private:
     std::size_t m_scrollPending = StepList::kNone;  // row to scroll to once they are counted
     std::wstring m_cellBuffer;    // text handed to the list view for one cell
     std::map<int, TMenuItem*> m_commands;
+    // The status panels as last handed to the control: only a panel whose text changed is
+    // sent again (the cursor timer asks 100 times a second).
+    std::vector<std::wstring> m_panelsShown;
+    TrayIconWin32 m_tray;
+    UINT m_taskbarCreated = 0;  // broadcast when the shell (and its notification area) starts
 };
 
 }  // namespace orv

@@ -138,6 +138,16 @@ private:
     std::vector<std::wstring> m_texts;
 };
 
+// The notification-area icon: shown exactly while Visible, with the hint as its tooltip. A
+// click on it runs OnClick.
+class TTrayIcon : public Control {
+public:
+    std::function<void()> OnClick;
+    void Click() {
+        if (OnClick) OnClick();
+    }
+};
+
 // A window timer. The first tick comes one interval after it is enabled; enabling an enabled
 // timer or setting the interval it already has changes nothing; a new interval on a running
 // timer restarts its count from that moment; an interval of 0 never ticks.

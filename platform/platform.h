@@ -189,6 +189,9 @@ public:
     // The virtual key that types `character` on the current keyboard layout (VkKeyScan, the
     // shift state it needs left out); nullopt when no key types it.
     virtual std::optional<std::uint8_t> VirtualKeyOfCharacter(wchar_t character) = 0;
+    // --- window shell: hiding the main window while it waits in the notification area ----
+    virtual void HideWindow(WindowRef window) = 0;        // a minimized window stays minimized
+    virtual void ShowWindowNormal(WindowRef window) = 0;  // shows it restored (SW_RESTORE)
 };
 
 }  // namespace orv

@@ -130,6 +130,9 @@ public:
     bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
+    // Window shell: logged as "Hide" and "ShowNormal".
+    void HideWindow(WindowRef) override { log.push_back(L"Hide"); }
+    void ShowWindowNormal(WindowRef) override { log.push_back(L"ShowNormal"); }
 
     // Sends one low-level mouse event to the hooks, if any: once, to the newest hook's
     // procedure, as the platform does while two hooks are in for a moment.

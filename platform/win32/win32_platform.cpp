@@ -823,4 +823,12 @@ std::optional<std::uint8_t> Win32Platform::VirtualKeyOfCharacter(wchar_t charact
     return static_cast<std::uint8_t>(LOBYTE(scan));
 }
 
+// --- window shell ---------------------------------------------------------------------------
+
+void Win32Platform::HideWindow(WindowRef window) { ShowWindow(reinterpret_cast<HWND>(window), SW_HIDE); }
+
+void Win32Platform::ShowWindowNormal(WindowRef window) {
+    ShowWindow(reinterpret_cast<HWND>(window), SW_RESTORE);
+}
+
 }  // namespace orv

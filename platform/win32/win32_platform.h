@@ -82,6 +82,9 @@ public:
     // Keyboard layout.
     std::wstring KeyNameOfVirtualKey(std::uint8_t virtualKey) override;
     std::optional<std::uint8_t> VirtualKeyOfCharacter(wchar_t character) override;
+    // Window shell.
+    void HideWindow(WindowRef window) override;
+    void ShowWindowNormal(WindowRef window) override;
 
 private:
     bool Fail() {

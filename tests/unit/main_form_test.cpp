@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "platform/fake/fake_platform.h"
 
@@ -378,6 +379,275 @@ TEST_F(MainFormTest, TimersStartAsTheWindowNeedsThem) {
     for (TTimer* idle : {&f.TimerRecord, &f.TimerMouseHook, &f.TimerPlay, &f.TimerWait, &f.TimerClose,
                          &f.TimerHotKeyLock}) {
         EXPECT_FALSE(idle->Enabled());
+    }
+}
+
+// --- the window shell: Settings menu, Stay on Top, the tray, help, the checker timer ------------
+
+// The value a key has in settings.ini on disk, or "<absent>".
+std::string StoredValue(FakePlatform& os, const std::string& key) {
+    const std::string bytes = os.FileBytes(kPortableIni);
+    const auto at = bytes.find("\n" + key + "=");
+    if (at == std::string::npos) return "<absent>";
+    const auto start = at + key.size() + 2;
+    return bytes.substr(start, bytes.find('\r', start) - start);
+}
+
+TEST_F(MainFormTest, EachOnOffOptionFlipsItsCheckMarkAndItsStoredValue) {
+    struct Case {
+        TMenuItem TAppForm::*item;
+        const char* key;
+        bool checkedAtStart;  // with no settings file
+    };
+    const Case cases[] = {
+        {&TAppForm::AutomaticallyLoad1, "AutomaticallyLoad", false},
+        {&TAppForm::AutomaticallyClose1, "AutomaticallyClose", false},
+        {&TAppForm::HotkeyBeep1, "HotkeyBeep", true},
+        {&TAppForm::LockMouse1, "LockMouse", true},
+        {&TAppForm::MinimizetoSystemTray1, "MinimizeToSystemTray", false},
+        {&TAppForm::StayonTop1, "StayOnTop", false},
+    };
+    TAppForm& f = Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.key);
+        TMenuItem& item = f.*c.item;
+        EXPECT_EQ(item.Checked(), c.checkedAtStart);
+        EXPECT_EQ(StoredValue(os, c.key), "<absent>");
+        item.Click();
+        EXPECT_EQ(item.Checked(), !c.checkedAtStart);
+        EXPECT_EQ(StoredValue(os, c.key), c.checkedAtStart ? "OFF" : "ON");
+        item.Click();
+        EXPECT_EQ(item.Checked(), c.checkedAtStart);
+        EXPECT_EQ(StoredValue(os, c.key), c.checkedAtStart ? "ON" : "OFF");
+    }
+}
+
+TEST_F(MainFormTest, AutomaticPlayIsUsableOnlyWhileAutomaticLoadIsOn) {
+    // Clicks in order, and after each: load checked, play checked, play enabled, stored load
+    // and play values.
+    struct Step {
+        const char* click;  // "load" or "play"
+        bool load, play, playEnabled;
+        const char* storedLoad;
+        const char* storedPlay;
+    };
+    const Step steps[] = {
+        {"play", false, false, false, "<absent>", "<absent>"},  // disabled: nothing happens
+        {"load", true, false, true, "ON", "<absent>"},
+        {"play", true, true, true, "ON", "ON"},
+        {"load", false, false, false, "OFF", "OFF"},  // switching load off switches play off
+        {"load", true, false, true, "ON", "OFF"},     // on again: play usable, still unchecked
+        {"play", true, true, true, "ON", "ON"},
+        {"play", true, false, true, "ON", "OFF"},
+    };
+    TAppForm& f = Start();
+    int n = 0;
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << "after click " << ++n << " (" << s.click << ")");
+        (std::string(s.click) == "load" ? f.AutomaticallyLoad1 : f.AutomaticallyPlay1).Click();
+        EXPECT_EQ(f.AutomaticallyLoad1.Checked(), s.load);
+        EXPECT_EQ(f.AutomaticallyPlay1.Checked(), s.play);
+        EXPECT_EQ(f.AutomaticallyPlay1.Enabled(), s.playEnabled);
+        EXPECT_EQ(StoredValue(os, "AutomaticallyLoad"), s.storedLoad);
+        EXPECT_EQ(StoredValue(os, "AutomaticallyPlay"), s.storedPlay);
+    }
+}
+
+TEST_F(MainFormTest, RestoreMousePositionItemsAreOneRadioGroupWithTheirStoredValues) {
+    TAppForm& f = Start();
+    const std::pair<TMenuItem TAppForm::*, const char*> items[] = {
+        {&TAppForm::RestoreMousePositionAfterEachStep1, "AfterEachStep"},
+        {&TAppForm::RestoreMousePositionAfterEachLoop1, "AfterEachLoop"},
+        {&TAppForm::RestoreMousePositionAfterCompletion1, "AfterCompletion"},
+        {&TAppForm::RestoreMousePositionNone1, "None"},
+        {&TAppForm::RestoreMousePositionNone1, "None"},  // the checked one again: stored again
+    };
+    for (const auto& [item, value] : items) {
+        SCOPED_TRACE(value);
+        (f.*item).Click();
+        EXPECT_EQ(StoredValue(os, "RestoreMousePosition"), value);
+        for (const auto& [other, ignored] : items) EXPECT_EQ((f.*other).Checked(), other == item);
+    }
+}
+
+TEST_F(MainFormTest, AModalWindowIsShownWithStayOnTopLiftedAndItComesBackAfterwards) {
+    struct Case {
+        const char* name;
+        bool stayOnTop;
+        bool windowThrows;
+        const char* storedWhileOpen;
+        std::vector<std::wstring> log;  // platform calls around the window
+    };
+    const Case cases[] = {
+        {"stay on top off", false, false, "<absent>", {L"shown"}},
+        {"stay on top on",
+         true,
+         false,
+         "OFF",
+         {L"SetTopmost off", L"ProcessMessages", L"shown", L"SetTopmost on", L"ProcessMessages"}},
+        // A window that fails must not leave the setting switched off for good.
+        {"stay on top on, the window fails",
+         true,
+         true,
+         "OFF",
+         {L"SetTopmost off", L"ProcessMessages", L"shown", L"SetTopmost on", L"ProcessMessages"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        if (c.stayOnTop) StoreSettings("[Settings]\r\nStayOnTop=ON\r\n");
+        TAppForm& f = Start();
+        os.log.clear();
+        std::string storedWhileOpen;
+        bool checkedWhileOpen = true;
+        const auto show = [&] {
+            os.log.push_back(L"shown");
+            storedWhileOpen = StoredValue(os, "StayOnTop");
+            checkedWhileOpen = f.StayonTop1.Checked();
+            if (c.windowThrows) throw std::runtime_error("the window failed");
+        };
+        if (c.windowThrows) {
+            EXPECT_THROW(f.ShowModalWindow(show), std::runtime_error);
+        } else {
+            f.ShowModalWindow(show);
+        }
+        EXPECT_EQ(storedWhileOpen, c.storedWhileOpen);
+        EXPECT_FALSE(checkedWhileOpen);
+        EXPECT_EQ(os.log, c.log);
+        EXPECT_EQ(f.StayonTop1.Checked(), c.stayOnTop);
+        EXPECT_EQ(StoredValue(os, "StayOnTop"), c.stayOnTop ? "ON" : "<absent>");
+    }
+}
+
+TEST_F(MainFormTest, MinimizingGoesToTheTrayOnlyWithTheOptionAndAClickBringsTheWindowBack) {
+    struct Case {
+        const char* name;
+        bool option;
+        std::vector<std::wstring> logOnMinimize;
+        bool iconShown;
+    };
+    const Case cases[] = {
+        {"option off: the taskbar", false, {}, false},
+        {"option on: the tray", true, {L"Hide"}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        TAppForm& f = Start();
+        if (c.option) f.MinimizetoSystemTray1.Click();
+        EXPECT_FALSE(f.TrayIcon1.Visible());  // hidden until the first minimize
+        os.log.clear();
+        f.ApplicationEvents1Minimize();
+        EXPECT_EQ(os.log, c.logOnMinimize);
+        EXPECT_EQ(f.TrayIcon1.Visible(), c.iconShown);
+        if (!c.iconShown) continue;
+        EXPECT_EQ(f.TrayIcon1.Hint(), L"QUENZAL - Orvalin");
+        os.log.clear();
+        f.TrayIcon1.Click();
+        EXPECT_FALSE(f.TrayIcon1.Visible());
+        EXPECT_EQ(os.log, (std::vector<std::wstring>{L"ShowNormal", L"SetForeground"}));
+        // The tray menu's one command ends the program.
+        f.Exit2.Click();
+        EXPECT_TRUE(Logged(L"Terminate"));
+    }
+}
+
+TEST_F(MainFormTest, ARunThatHidItselfInTheTrayLeavesNoIconBehindWhenItBringsTheWindowBack) {
+    os.files[L"c:\\a.csv"] = "10,20,X\r\n";
+    TAppForm& f = Start();
+    f.MinimizetoSystemTray1.Click();
+    f.SpinEdit3.SetValue(0);
+    f.DosyaAc(L"C:\\a.csv");
+    f.MinimizeandPlay1.Click();
+    f.ApplicationEvents1Minimize();  // what the system reports for the minimize the run asked for
+    EXPECT_TRUE(f.TrayIcon1.Visible());
+    os.Advance(1000);  // one pass of one row, then the run ends and brings the window back
+    EXPECT_FALSE(f.Playing());
+    EXPECT_TRUE(Logged(L"Restore"));
+    EXPECT_FALSE(f.TrayIcon1.Visible());
+}
+
+TEST_F(MainFormTest, OnlineHelpOpensTheProductsHelpPageAndIgnoresFailures) {
+    struct Case {
+        const wchar_t* product;
+        std::wstring page;
+    };
+    const Case cases[] = {
+        {L"Orvalin", L"http://" ORVALIN_WEBSITE_HOST L"/help/orvalin/"},
+        {L"Orvalin Pro X", L"http://" ORVALIN_WEBSITE_HOST L"/help/orvalin-pro-x/"},
+    };
+    for (const Case& c : cases) {
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        os.versionResources[os.exePath].strings[L"\\StringFileInfo\\040904e4\\ProductName"] = c.product;
+        TAppForm& f = Start();
+        os.log.clear();
+        f.Help2.Click();
+        EXPECT_EQ(os.log, (std::vector<std::wstring>{L"ShellExecute verb=open file=" + c.page +
+                                                     L" params= dir= show=0"}));
+    }
+}
+
+TEST_F(MainFormTest, TheCheckerTimerStartsNothingAndThenFindsTheCheckFinishedWithoutNews) {
+    TAppForm& f = Start();
+    os.Advance(1000);  // first tick: would start the check
+    EXPECT_TRUE(f.TimerChecker.Enabled());
+    EXPECT_FALSE(f.UpdateNotifications1.Enabled());
+    os.Advance(1000);  // the check has finished: no update, notifications left on
+    EXPECT_FALSE(f.TimerChecker.Enabled());
+    EXPECT_TRUE(f.UpdateNotifications1.Enabled());
+    EXPECT_TRUE(f.UpdateNotifications1.Checked());
+    os.Advance(10000);
+    EXPECT_EQ(os.dialogs.size(), 0u);  // no update notice
+    f.UpdateNotifications1.Click();
+    EXPECT_FALSE(f.UpdateNotifications1.Checked());
+}
+
+TEST_F(MainFormTest, AStillCursorTouchesNoStatusPanel) {
+    // The cursor timer asks 100 times a second; the view redraws a panel only on a change.
+    TAppForm& f = Start();
+    int updates = 0;
+    f.StatusBar1.OnViewUpdate = [&] { ++updates; };
+    os.cursor = {-5, -7};  // on a monitor left of and above the primary one
+    os.Advance(10);
+    EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: -5");
+    EXPECT_EQ(f.StatusBar1.PanelText(1), L"Y: -7");
+    EXPECT_EQ(updates, 2);
+    os.Advance(1000);
+    EXPECT_EQ(updates, 2);
+    os.cursor.x = 3;  // only panel 1 changes
+    os.Advance(10);
+    EXPECT_EQ(updates, 3);
+    EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: 3");
+}
+
+TEST_F(MainFormTest, WhileMinimizedTheCursorPanelsWaitAndCatchUpOnTheRestore) {
+    struct Case {
+        const char* name;
+        bool tray;
+    };
+    for (const Case& c : {Case{"taskbar", false}, Case{"tray", true}}) {
+        SCOPED_TRACE(c.name);
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        TAppForm& f = Start();
+        if (c.tray) f.MinimizetoSystemTray1.Click();
+        os.cursor = {10, 20};
+        os.Advance(10);
+        f.ApplicationEvents1Minimize();
+        os.cursor = {-30, 40};
+        os.Advance(1000);
+        EXPECT_TRUE(f.TimerStatusMouse.Enabled());  // it keeps ticking
+        EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: 10");
+        if (c.tray) f.TrayIcon1.Click();
+        f.ApplicationEvents1Restore();  // what the system reports when the window is back
+        EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: -30");
+        EXPECT_EQ(f.StatusBar1.PanelText(1), L"Y: 40");
+        os.cursor = {1, 2};
+        os.Advance(10);
+        EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: 1");
     }
 }
 

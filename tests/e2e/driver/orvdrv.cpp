@@ -61,6 +61,13 @@
 //   hold-hotkey MODS VK                    registers the combination for this driver, as another
 //                                          program holding it would; answers 1, or 0 when taken
 //   release-hotkey                         gives it up again (ending the driver does as well)
+// The main window's shell state and the notification area (tray icons of Wine's taskbar):
+//   shown                                  1 while the main window is visible, else 0
+//   syscommand minimize|restore            posts WM_SYSCOMMAND SC_MINIMIZE / SC_RESTORE, as the
+//                                          caption buttons do
+//   tray-tips                              tooltip texts of the shown tray icons, joined by "|"
+//   tray-center TIP                        centre "x y" of the shown tray icon with this tooltip
+//   wait-popup MS                          waits for a shown pop-up menu and answers its centre
 // Misc:
 //   sleep MS
 //   tick                                   GetTickCount() now: the clock of message times, so
@@ -76,6 +83,7 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
@@ -406,6 +414,56 @@ private:
         block.HandOver();
     }
 
+    // The icons of Wine's notification area: the centre of each on the screen and its tooltip
+    // text. Wine 8 draws the icons in the taskbar window itself and gives each a tool of one
+    // tooltip window that the taskbar owns; a tool's rectangle is its icon's place.
+    struct TrayIcon {
+        POINT center;
+        std::wstring tip;
+    };
+    std::vector<TrayIcon> TrayIcons() {
+        std::vector<TrayIcon> icons;
+        HWND tray = FindWindowW(L"Shell_TrayWnd", nullptr);
+        if (!tray) return icons;
+        struct Search {
+            HWND tray;
+            std::vector<HWND> tooltips;
+        } search = {tray, {}};
+        EnumWindows(
+            [](HWND w, LPARAM p) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(p);
+                if (GetWindow(w, GW_OWNER) == s->tray && ClassOf(w) == TOOLTIPS_CLASSW)
+                    s->tooltips.push_back(w);
+                return TRUE;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        constexpr std::size_t kChars = 256;
+        for (HWND tooltip : search.tooltips) {
+            const auto count = static_cast<int>(SendMessageW(tooltip, TTM_GETTOOLCOUNT, 0, 0));
+            for (int i = 0; i < count; ++i) {
+                RemoteBuffer remote(tooltip, sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t));
+                TTTOOLINFOW info = {};
+                info.cbSize = sizeof info;
+                info.lpszText = reinterpret_cast<wchar_t*>(remote.Address() + sizeof info);
+                remote.Write(0, &info, sizeof info);
+                if (!SendMessageW(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i),
+                                  reinterpret_cast<LPARAM>(remote.Address()))) {
+                    continue;
+                }
+                remote.Read(0, &info, sizeof info);
+                std::wstring text(kChars, L'\0');
+                remote.Read(sizeof info, text.data(), kChars * sizeof(wchar_t));
+                text.resize(std::wcslen(text.c_str()));
+                POINT center = {(info.rect.left + info.rect.right) / 2,
+                                (info.rect.top + info.rect.bottom) / 2};
+                MapWindowPoints(info.hwnd, nullptr, &center, 1);
+                // A tool without an area on the taskbar is an icon that is not shown.
+                if (info.rect.right > info.rect.left) icons.push_back({center, text});
+            }
+        }
+        return icons;
+    }
+
     // A child of the current dialog, as described for REF at the top of this file.
     HWND DialogChild(const std::wstring& command) {
         const std::wstring ref = Arg(command);
@@ -659,6 +717,35 @@ private:
         } else if (c == L"dlg-center") {
             RECT r;
             GetWindowRect(DialogChild(c), &r);
+            PrintLine(std::to_wstring((r.left + r.right) / 2) + L" " +
+                      std::to_wstring((r.top + r.bottom) / 2));
+        } else if (c == L"shown") {
+            PrintLine(IsWindowVisible(Main()) ? L"1" : L"0");
+        } else if (c == L"syscommand") {
+            const std::wstring what = Arg(c);
+            const WPARAM command = what == L"minimize" ? SC_MINIMIZE : what == L"restore" ? SC_RESTORE : 0;
+            if (!command) throw Failure("syscommand takes minimize or restore", 2);
+            if (!PostMessageW(Main(), WM_SYSCOMMAND, command, 0)) Fail(L"PostMessage(WM_SYSCOMMAND) failed");
+        } else if (c == L"tray-tips") {
+            std::wstring tips;
+            for (const TrayIcon& icon : TrayIcons()) tips += (tips.empty() ? L"" : L"|") + icon.tip;
+            PrintLine(tips);
+        } else if (c == L"tray-center") {
+            const std::wstring wanted = Arg(c);
+            const auto icons = TrayIcons();
+            const auto found = std::find_if(icons.begin(), icons.end(),
+                                            [&](const TrayIcon& icon) { return icon.tip == wanted; });
+            if (found == icons.end()) Fail(L"no tray icon with the tooltip \"" + wanted + L"\"");
+            PrintLine(std::to_wstring(found->center.x) + L" " + std::to_wstring(found->center.y));
+        } else if (c == L"wait-popup") {
+            const long ms = Number(c);
+            HWND popup = nullptr;
+            WaitUntil(L"no pop-up menu is shown", ms, [&] {
+                popup = FindWindowW(L"#32768", nullptr);
+                return popup && IsWindowVisible(popup);
+            });
+            RECT r;
+            GetWindowRect(popup, &r);
             PrintLine(std::to_wstring((r.left + r.right) / 2) + L" " + std::to_wstring((r.top + r.bottom) / 2));
         } else if (c == L"count-windows") {
             PrintLine(std::to_wstring(TopLevelWindowsCaptioned(Arg(c)).size()));
