@@ -14,6 +14,7 @@
 #include "macro/edit_step_form.h"
 #include "macro/step_list.h"
 #include "platform/platform.h"
+#include "playback/play_schedule.h"
 
 namespace orv {
 
@@ -209,6 +210,11 @@ private:
     void LiftStayOnTop(bool& lifted);
     void RestoreStayOnTop(bool lifted);
     void PerformRow(std::size_t row);
+    // Playback on fixed deadlines; the list view follows the playing row at the display's pace.
+    void PlaySlot();                // one row, or the end of a pass
+    void ShowPlayingRow(bool now);  // at once, or when a frame is due
+    PlaySchedule m_playSchedule;
+    std::int64_t m_lastFrameUs = 0;  // when the view last caught up with the playing row
     void RegisterHotkeys();
     void TimerHotkeyRetryTimer();
     TTimer m_hotkeyRetry;        // retries a registration a closing instance still holds

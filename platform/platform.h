@@ -159,6 +159,10 @@ public:
     virtual bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                                 std::uint32_t virtualKey) = 0;
     virtual void UnregisterHotKey(WindowRef window, std::uint32_t id) = 0;
+
+    // --- clock (playback schedule) -------------------------------------------------------------
+    // Microseconds of the monotonic clock the timer host schedules its ticks on.
+    virtual std::int64_t MonotonicMicros() = 0;
 };
 
 }  // namespace orv

@@ -72,6 +72,8 @@ public:
     bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
+    // Playback schedule clock.
+    std::int64_t MonotonicMicros() override;
 
 private:
     bool Fail() {
