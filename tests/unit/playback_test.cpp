@@ -226,10 +226,11 @@ TEST_F(PlaybackTest, APauseServedLateStillEndsOnItsSchedule) {
     Load({StepRow::Click(L"1", L"1"), StepRow::Click(L"2", L"2"), Pause(L"0.010"),
           StepRow::Click(L"3", L"3")});
     form->ButtonPlay.Click();
-    os.nextSendMouseCostUs = 2500;  // row 0 ends at 3.5 ms: rows 1 and 2 (the pause) go late
+    os.nextSendMouseCostUs = 3500;  // row 0 ends at 4.5 ms: rows 1 and 2 (the pause) go late
     os.Advance(30);
-    // The pause row was due at 3 ms: the next row is due 10 ms + one step later.
-    EXPECT_EQ(MoveTimes(), (std::vector<std::uint64_t>{1, 3, 14}));
+    // The pause row was due at 3 ms: the next row is due 10 ms + one step later, at 14 ms,
+    // although the pause itself only ends at 14.5 ms.
+    EXPECT_EQ(MoveTimes(), (std::vector<std::uint64_t>{1, 4, 14}));
 }
 
 TEST_F(PlaybackTest, TheListViewFollowsThePlayingRowAtTheDisplaysPace) {
