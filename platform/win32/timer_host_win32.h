@@ -31,9 +31,10 @@ namespace orv {
 //   message loop (input, painting) between ticks.
 // - Falling behind: ticks may come late. A deadline late by less than its interval still gets its
 //   own tick, however long the tick before it waited in the queue. Late by more, the thread fell
-//   behind: it gets one late tick for all it missed, then ticks resume on the original phase. So at
-//   most one deadline of a timer is ever overdue: a stall never turns into a burst of catch-up
-//   ticks. (Playback does not count ticks: it asks its own schedule what is due when one comes.)
+//   behind: it gets one late tick for all it missed, then ticks resume on the original phase. So
+//   after a stall at most two ticks of a timer come back to back (the one that waited, and the one
+//   of a deadline that passed less than an interval ago): never a burst of catch-up ticks.
+//   (Playback does not count ticks: it asks its own schedule what is due when one comes.)
 // - Disarm or a new Arm makes a tick already posted for the timer stale; it is discarded unseen.
 //
 // Arm and Disarm are called on the thread that created the host; handlers may arm and disarm any
