@@ -425,8 +425,7 @@ void TAppForm::SpinEdit2Change() {
         m_stepDelaySettle.SetEnabled(false);
         m_stepDelaySettle.SetEnabled(true);
     } else {
-        m_stepDelaySettle.SetEnabled(false);
-        TimerPlay.SetInterval(static_cast<std::uint32_t>(SpinEdit2.Value()));
+        TimerStepDelayTimer();
     }
     m_settings.WriteInteger(kSettingsSection, L"StepDelay", static_cast<std::int32_t>(SpinEdit2.Value()));
     SaveSettings();
@@ -434,7 +433,15 @@ void TAppForm::SpinEdit2Change() {
 
 void TAppForm::TimerStepDelayTimer() {
     m_stepDelaySettle.SetEnabled(false);
-    TimerPlay.SetInterval(static_cast<std::uint32_t>(SpinEdit2.Value()));
+    const auto step = static_cast<std::uint32_t>(SpinEdit2.Value());
+    // A new interval restarts the running timer; the schedule of the rows restarts with it. In a
+    // pause, the next row counts the new step from the pause's end.
+    if (TimerPlay.Enabled() && step != TimerPlay.Interval()) {
+        m_playSchedule.Restart(m_platform.MonotonicMicros(), step);
+    } else {
+        m_playSchedule.SetStep(step);
+    }
+    TimerPlay.SetInterval(step);
 }
 
 void TAppForm::SpinEdit3Change() {

@@ -16,6 +16,7 @@
 #include "macro/step_list.h"
 #include "platform/platform.h"
 #include "shell/hotkey_form.h"
+#include "playback/play_schedule.h"
 
 namespace orv {
 
@@ -220,6 +221,11 @@ private:
     void WriteSwitch(const wchar_t* key, bool on);
     void SetCaptionFromFile(const std::wstring& fileName);
     void PerformRow(std::size_t row);
+    // Playback on fixed deadlines; the list view follows the playing row at the display's pace.
+    void PlaySlot();                // one row, or the end of a pass
+    void ShowPlayingRow(bool now);  // at once, or when a frame is due
+    PlaySchedule m_playSchedule;
+    std::int64_t m_lastFrameUs = 0;  // when the view last caught up with the playing row
     void RegisterHotkeys();
     void TimerHotkeyRetryTimer();
     void OpenHotkeyDialog(const wchar_t* which);

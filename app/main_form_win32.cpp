@@ -677,8 +677,12 @@ void MainWindow::SelectionFromModel() {
     const StepList& list = m_form.ListView1;
     ListView_SetItemState(view, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
     if (list.SelectedCount() > 0) {
-        for (std::size_t row = list.FirstSelected(); row < list.Count(); ++row) {
-            if (list.Selected(row)) ListView_SetItemState(view, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+        // Stops at the last selected row: playback shows one row of a long list this way.
+        std::size_t left = list.SelectedCount();
+        for (std::size_t row = list.FirstSelected(); left > 0 && row < list.Count(); ++row) {
+            if (!list.Selected(row)) continue;
+            ListView_SetItemState(view, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+            --left;
         }
     }
     if (list.Focused() != StepList::kNone) {
@@ -726,6 +730,9 @@ void MainWindow::OnListChange(const StepList::Change& change) {
             break;
         case StepList::Change::kSelectionCleared:
             ListView_SetItemState(view, -1, 0, LVIS_SELECTED);
+            break;
+        case StepList::Change::kSelectionReset:
+            SelectionFromModel();
             break;
         case StepList::Change::kFocus:
             if (change.first == StepList::kNone) {

@@ -2,6 +2,7 @@
 #include "macro/step_list.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace orv {
 
@@ -148,6 +149,10 @@ void StepList::SetSelectedRange(std::size_t first, std::size_t last, bool select
 
 void StepList::ClearSelection() {
     if (m_selectedCount == 0) return;
+    if (m_selectedCount == 1 && m_focused < m_selected.size() && m_selected[m_focused]) {
+        SetSelected(m_focused, false);  // playback's case, without a search from the top
+        return;
+    }
     if (m_selectedCount <= 16) {
         // Playback moves a single selection along every step: name the few rows that change,
         // which the view can update one by one instead of visiting all of its rows.
@@ -159,6 +164,19 @@ void StepList::ClearSelection() {
     std::fill(m_selected.begin(), m_selected.end(), 0);
     m_selectedCount = 0;
     Notify(Change::kSelectionCleared);
+}
+
+bool StepList::ShowHeld() {
+    const bool held = m_heldSelection || m_heldScroll != kNone;
+    if (m_heldSelection) {
+        m_heldSelection = false;
+        Notify(Change::kSelectionReset);
+    }
+    if (m_heldScroll != kNone) {
+        const std::size_t row = std::exchange(m_heldScroll, kNone);
+        if (row < m_rows.size()) ScrollIntoView(row);
+    }
+    return held;
 }
 
 void StepList::SetFocused(std::size_t row) {

@@ -37,7 +37,8 @@ public:
             kRows,       // rows from `first` on may differ; the selection must be read again
             kSelection,  // rows `first`..`last` are now selected (`selected`) or not
             kSelectionCleared,
-            kFocus,      // the focus mark moved to `first` (kNone: no row)
+            kFocus,           // the focus mark moved to `first` (kNone: no row)
+            kSelectionReset,  // selection and focus may differ anywhere: read them again
         } kind;
         std::size_t first = 0;
         std::size_t last = 0;
@@ -75,8 +76,20 @@ public:
     void ClearSelection();
     void SetFocused(std::size_t row);
     void ScrollIntoView(std::size_t row) {
-        if (OnScrollIntoView) OnScrollIntoView(row);
+        if (m_holding) {
+            m_heldScroll = row;
+        } else if (OnScrollIntoView) {
+            OnScrollIntoView(row);
+        }
     }
+
+    // Held view updates. Playback moves the selection along up to a thousand rows a second
+    // and the view follows at the display's pace: between HoldView and EndHold, selection,
+    // focus and scroll changes reach the model only; ShowHeld brings the view in line with one
+    // kSelectionReset and one scroll. Answers false when nothing was held.
+    void HoldView() { m_holding = true; }
+    void EndHold() { m_holding = false; }
+    bool ShowHeld();
 
     // Removes every selected row; the others keep their order.
     void DeleteSelected();
@@ -95,6 +108,11 @@ private:
     Span Store(const std::array<std::wstring_view, kCellCount>& cells);
     void CompactIfWasteful();
     void Notify(Change::Kind kind, std::size_t first = 0, std::size_t last = 0, bool selected = false) {
+        if (m_holding &&
+            (kind == Change::kSelection || kind == Change::kSelectionCleared || kind == Change::kFocus)) {
+            m_heldSelection = true;
+            return;
+        }
         if (OnChange) OnChange(Change{kind, first, last, selected});
     }
 
@@ -104,6 +122,10 @@ private:
     std::vector<std::uint8_t> m_selected;
     std::size_t m_selectedCount = 0;
     std::size_t m_focused = kNone;
+    // Held view updates.
+    bool m_holding = false;
+    bool m_heldSelection = false;
+    std::size_t m_heldScroll = kNone;
 };
 
 }  // namespace orv

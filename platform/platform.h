@@ -192,6 +192,9 @@ public:
     // --- window shell: hiding the main window while it waits in the notification area ----
     virtual void HideWindow(WindowRef window) = 0;        // a minimized window stays minimized
     virtual void ShowWindowNormal(WindowRef window) = 0;  // shows it restored (SW_RESTORE)
+    // --- clock (playback schedule) -------------------------------------------------------------
+    // Microseconds of the monotonic clock the timer host schedules its ticks on.
+    virtual std::int64_t MonotonicMicros() = 0;
 };
 
 }  // namespace orv

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 #include <cwctype>
+#include <utility>
 
 #include "core/controls.h"
 
@@ -71,13 +72,13 @@ std::string FakePlatform::FileBytes(const std::wstring& path) const {
 // --- virtual clock ------------------------------------------------------------------------
 
 void FakePlatform::Arm(TTimer& timer, std::uint32_t intervalMs) {
-    m_timers[&timer] = Armed{intervalMs, m_now + intervalMs, m_armOrder++};
+    m_timers[&timer] = Armed{intervalMs, m_nowUs + std::uint64_t{intervalMs} * 1000, m_armOrder++};
 }
 
 void FakePlatform::Disarm(TTimer& timer) { m_timers.erase(&timer); }
 
 void FakePlatform::Advance(std::uint64_t ms) {
-    const std::uint64_t target = m_now + ms;
+    const std::uint64_t target = m_nowUs + ms * 1000;
     for (;;) {
         auto next = m_timers.end();
         for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
@@ -89,11 +90,12 @@ void FakePlatform::Advance(std::uint64_t ms) {
         }
         if (next == m_timers.end()) break;
         TTimer* timer = next->first;
-        m_now = next->second.due;
-        next->second.due += next->second.interval;  // anchored to the schedule
+        // A handler that spent virtual time (nextSendMouseCostUs) leaves the clock past this tick.
+        m_nowUs = std::max(m_nowUs, next->second.due);
+        next->second.due += std::uint64_t{next->second.interval} * 1000;  // anchored to the schedule
         timer->Fire();
     }
-    m_now = target;
+    m_nowUs = std::max(m_nowUs, target);
 }
 
 // --- process --------------------------------------------------------------------------------
@@ -374,8 +376,9 @@ void FakePlatform::SendMouse(const std::vector<MouseOp>& ops) {
     }
     for (const MouseOp& op : ops) {
         if (op.kind == MouseOp::kMove) cursor = {op.x, op.y};
-        input.push_back({m_now, op});
+        input.push_back({NowMs(), op});
     }
+    m_nowUs += std::exchange(nextSendMouseCostUs, 0);
 }
 
 void FakePlatform::ClipCursor(const std::optional<Rect>& rect) {

@@ -70,7 +70,7 @@ public:
     std::string FileBytes(const std::wstring& path) const;
 
     // --- virtual clock ----------------------------------------------------------------------
-    std::uint64_t NowMs() const { return m_now; }
+    std::uint64_t NowMs() const { return m_nowUs / 1000; }
     // Moves the clock forward, firing every tick that falls due, in time order.
     void Advance(std::uint64_t ms);
     bool IsArmed(TTimer& timer) const { return m_timers.count(&timer) != 0; }
@@ -133,6 +133,11 @@ public:
     // Window shell: logged as "Hide" and "ShowNormal".
     void HideWindow(WindowRef) override { log.push_back(L"Hide"); }
     void ShowWindowNormal(WindowRef) override { log.push_back(L"ShowNormal"); }
+    // Playback schedule clock: the virtual clock.
+    std::int64_t MonotonicMicros() override { return static_cast<std::int64_t>(m_nowUs); }
+    // Virtual time the next SendMouse call takes, in microseconds: a stall while input is sent.
+    // Ticks that fall due meanwhile come at the next Advance.
+    std::uint64_t nextSendMouseCostUs = 0;
 
     // Sends one low-level mouse event to the hooks, if any: once, to the newest hook's
     // procedure, as the platform does while two hooks are in for a moment.
@@ -170,7 +175,7 @@ public:
 private:
     struct Armed {
         std::uint32_t interval;
-        std::uint64_t due;
+        std::uint64_t due;    // in microseconds
         std::uint64_t order;  // arming order breaks ties between equal deadlines
     };
     static std::wstring Key(const std::wstring& path);
@@ -179,7 +184,7 @@ private:
 
     void RunMessageLoop();
     bool m_inMessageLoop = false;
-    std::uint64_t m_now = 0;
+    std::uint64_t m_nowUs = 0;  // the virtual clock, in microseconds
     std::uint64_t m_armOrder = 0;
     std::map<TTimer*, Armed> m_timers;
     std::uint32_t m_lastError = 0;

@@ -18,13 +18,6 @@ constexpr wchar_t kWindowClass[] = L"OrvalinTickWindow";
 constexpr UINT kTickMessage = WM_APP + 1;  // wParam: generation of the arming, lParam: the TTimer
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
-// Lateness a deadline may have and still get its own tick, for intervals shorter than this: a lost
-// tick delays playback for good, while a few quick catch-up ticks go unnoticed. Busy systems wake
-// timer threads a few milliseconds late now and then.
-// Wine: wake-ups come on whole milliseconds and, on a two-core machine, now and then 2-6 ms late;
-// with one interval of allowance a 1 ms timer lost 1.5 % of its ticks, with 5 ms still 0.6 %.
-constexpr std::uint32_t kLateAllowanceMs = 10;
-
 // CreateWaitableTimerExW's CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803 and later);
 // the MinGW-w64 headers do not define it. Without it a waitable timer only wakes on the system
 // clock tick, 15.6 ms by default.
@@ -89,7 +82,7 @@ void Win32TimerHost::Arm(TTimer& timer, std::uint32_t intervalMs) {
     schedule.generation = ++m_lastGeneration;
     schedule.anchor = now;
     schedule.intervalMs = intervalMs;
-    schedule.allowance = MsToCounts(std::max(intervalMs, kLateAllowanceMs));
+    schedule.allowance = MsToCounts(intervalMs);
     schedule.deadline = now + MsToCounts(intervalMs);
     if (schedule.deadline < m_wakeAt) SetEvent(m_wake.get());
 }
@@ -115,7 +108,6 @@ LRESULT CALLBACK Win32TimerHost::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
 }
 
 void Win32TimerHost::OnTick(WPARAM generation, LPARAM timerBits) {
-    const std::int64_t dispatchedAt = Now();
     auto* timer = reinterpret_cast<TTimer*>(timerBits);
     // The generation, not the pointer, proves the tick current: a timer destroyed in the meantime
     // was disarmed, and a new one at the same address carries a newer generation.
@@ -131,14 +123,12 @@ void Win32TimerHost::OnTick(WPARAM generation, LPARAM timerBits) {
             if (!current()) return;
         }
         FireGuarded(*timer);  // unlocked: the handler may arm and disarm timers
-        const std::int64_t returnedAt = Now();
         std::lock_guard lock(m_mutex);
         Schedule* schedule = current();
         if (!schedule) return;
         schedule->inFlight = false;
-        // A tick that waited in the queue beyond the allowance was the one late tick for the time
-        // the thread was busy elsewhere: the deadlines it missed meanwhile get none.
-        if (dispatchedAt - schedule->postedAt > schedule->allowance) SkipPast(*schedule, returnedAt);
+        // How long the tick waited in the queue does not matter: a deadline that passed meanwhile
+        // is judged by its own lateness when the scheduler posts it.
         if (schedule->deadline < m_wakeAt) SetEvent(m_wake.get());
     } catch (...) {
         // Only the mutex can throw here; a window procedure must not let it through.
@@ -181,7 +171,6 @@ void Win32TimerHost::SchedulerLoop() noexcept {
                     if (PostMessageW(m_window, kTickMessage, static_cast<WPARAM>(schedule.generation),
                                      reinterpret_cast<LPARAM>(timer))) {
                         schedule.inFlight = true;
-                        schedule.postedAt = now;
                         // Within the allowance the next deadline follows this one; beyond it this
                         // tick stands for every deadline missed, and the phase resumes after now.
                         SkipPast(schedule,

@@ -29,11 +29,12 @@ namespace orv {
 //   Arm starts afresh). The next tick is posted by the scheduler thread after the return, not
 //   queued by it, so a handler that outlasts its interval leaves the UI thread room to reach its
 //   message loop (input, painting) between ticks.
-// - Falling behind: ticks may come late. While a deadline is overdue by no more than its allowance,
-//   max(interval, 10 ms), it still gets its own tick, so timer jitter and handlers a little longer
-//   than their interval cost no tick (catching up at most 10 ms worth, back to back). Overdue by
-//   more, the thread fell behind: it gets one late tick for all it missed, then ticks resume on
-//   the original phase. A stall never turns into a burst of catch-up ticks.
+// - Falling behind: ticks may come late. A deadline late by less than its interval still gets its
+//   own tick, however long the tick before it waited in the queue. Late by more, the thread fell
+//   behind: it gets one late tick for all it missed, then ticks resume on the original phase. So
+//   after a stall at most two ticks of a timer come back to back (the one that waited, and the one
+//   of a deadline that passed less than an interval ago): never a burst of catch-up ticks.
+//   (Playback does not count ticks: it asks its own schedule what is due when one comes.)
 // - Disarm or a new Arm makes a tick already posted for the timer stale; it is discarded unseen.
 //
 // Arm and Disarm are called on the thread that created the host; handlers may arm and disarm any
@@ -62,11 +63,10 @@ private:
         std::uint64_t generation = 0;  // distinguishes this arming from earlier ones of the timer
         std::int64_t anchor = 0;       // performance-counter time of the Arm
         std::uint32_t intervalMs = 0;
-        std::int64_t allowance = 0;  // how late a deadline may be served, in counter units
+        std::int64_t allowance = 0;  // how late a deadline may be served (one interval), in counter units
         std::uint64_t index = 1;     // the next deadline is anchor + index · interval
         std::int64_t deadline = 0;
         bool inFlight = false;
-        std::int64_t postedAt = 0;  // of the tick in flight
     };
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -831,4 +831,16 @@ void Win32Platform::ShowWindowNormal(WindowRef window) {
     ShowWindow(reinterpret_cast<HWND>(window), SW_RESTORE);
 }
 
+// The performance counter, as the timer host reads it; split so that a fast counter cannot overflow.
+std::int64_t Win32Platform::MonotonicMicros() {
+    static const std::int64_t frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f.QuadPart;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart / frequency * 1'000'000 + now.QuadPart % frequency * 1'000'000 / frequency;
+}
+
 }  // namespace orv

@@ -85,6 +85,8 @@ public:
     // Window shell.
     void HideWindow(WindowRef window) override;
     void ShowWindowNormal(WindowRef window) override;
+    // Playback schedule clock.
+    std::int64_t MonotonicMicros() override;
 
 private:
     bool Fail() {

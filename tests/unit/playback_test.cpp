@@ -9,6 +9,7 @@
 #include "platform/mouse_input.h"
 #include "playback/click_plan.h"
 #include "playback/pause_time.h"
+#include "playback/play_schedule.h"
 
 namespace orv {
 namespace {
@@ -141,6 +142,127 @@ TEST(PauseTime, ReadsSecondsWithPointOrCommaAndNeverStalls) {
     for (const auto& [text, ms] : cases) {
         EXPECT_EQ(PauseMilliseconds(text), ms) << testing::PrintToString(std::wstring(text));
     }
+}
+
+TEST(PlaySchedule, SlotsFallDueOnFixedDeadlinesAndAStallShiftsThem) {
+    // One step of the schedule: take a slot at `takeAt` (or wait `waitMs` after the slot taken
+    // last), then the next slot is due at `nextDue`. Times in microseconds.
+    struct Op {
+        std::int64_t takeAt;  // -1: Wait instead
+        std::uint32_t waitMs;
+        bool stalled;
+        std::int64_t nextDue;
+    };
+    struct Case {
+        const char* what;
+        std::uint32_t stepMs;
+        std::vector<Op> ops;
+    };
+    const Case cases[] = {
+        {"on time", 1, {{1000, 0, false, 2000}, {2000, 0, false, 3000}}},
+        {"late rows keep their deadlines", 1, {{1400, 0, false, 2000}, {2900, 0, false, 3000}}},
+        // Up to 10 ms late the missed rows follow back to back; beyond it the schedule moves.
+        {"short stall catches up", 1, {{11'000, 0, false, 2000}, {11'000, 0, false, 3000}}},
+        {"long stall shifts", 1, {{11'001, 0, true, 12'001}, {12'001, 0, false, 13'001}}},
+        {"a long step allows one step of lateness",
+         100,
+         {{200'000, 0, false, 200'000}, {300'000, 0, false, 300'000}, {400'001, 0, true, 500'001}}},
+        {"a pause moves the schedule on", 1, {{1500, 0, false, 2000}, {-1, 1500, false, 1'502'000}}},
+        {"a pause counts from the slot's deadline after a stall",
+         1,
+         {{20'000, 0, true, 21'000}, {-1, 5, false, 26'000}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        PlaySchedule schedule;
+        schedule.Restart(0, c.stepMs);
+        ASSERT_EQ(schedule.NextDue(), std::int64_t{c.stepMs} * 1000);
+        for (const Op& op : c.ops) {
+            if (op.takeAt < 0) {
+                schedule.Wait(op.waitMs);
+            } else {
+                ASSERT_TRUE(schedule.Due(op.takeAt));
+                EXPECT_EQ(schedule.Take(op.takeAt), op.stalled);
+            }
+            EXPECT_EQ(schedule.NextDue(), op.nextDue);
+        }
+    }
+    // Never early beyond the clocks' rounding.
+    PlaySchedule schedule;
+    schedule.Restart(1'000'000, 10);
+    EXPECT_FALSE(schedule.Due(1'010'000 - PlaySchedule::kEarlyUs - 1));
+    EXPECT_TRUE(schedule.Due(1'010'000 - PlaySchedule::kEarlyUs));
+}
+
+TEST_F(PlaybackTest, RowsThatFellDueWhileOneWasSentFollowAtOnceAndALongStallShiftsTheSchedule) {
+    struct Case {
+        std::uint64_t firstRowCostUs;      // how long sending row 0 takes
+        std::vector<std::uint64_t> moves;  // ms from Play, rows 0..7
+    };
+    const Case cases[] = {
+        {0, {1, 2, 3, 4, 5, 6, 7, 8}},
+        // Busy 5 ms: rows 1..5 fell due meanwhile and go at once, rows 6 and 7 on their deadlines.
+        {5000, {1, 6, 6, 6, 6, 6, 7, 8}},
+        // Busy 30 ms: no burst of 30 rows; the schedule restarts when row 0 is done.
+        {30'000, {1, 31, 32, 33, 34, 35, 36, 37}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.firstRowCostUs);
+        os.input.clear();
+        form->SpinEdit2.SetValue(1);
+        form->ListView1.Clear();
+        Load(std::vector<StepRow>(8, StepRow::Click(L"1", L"1")));
+        start = os.NowMs();
+        form->ButtonPlay.Click();
+        os.nextSendMouseCostUs = c.firstRowCostUs;
+        os.Advance(51);
+        EXPECT_EQ(MoveTimes(), c.moves);
+        EXPECT_EQ(form->ButtonPlay.Caption(), L"Play");
+    }
+}
+
+TEST_F(PlaybackTest, APauseServedLateStillEndsOnItsSchedule) {
+    form->SpinEdit2.SetValue(1);
+    Load({StepRow::Click(L"1", L"1"), StepRow::Click(L"2", L"2"), Pause(L"0.010"),
+          StepRow::Click(L"3", L"3")});
+    form->ButtonPlay.Click();
+    os.nextSendMouseCostUs = 3500;  // row 0 ends at 4.5 ms: rows 1 and 2 (the pause) go late
+    os.Advance(30);
+    // The pause row was due at 3 ms: the next row is due 10 ms + one step later, at 14 ms,
+    // although the pause itself only ends at 14.5 ms.
+    EXPECT_EQ(MoveTimes(), (std::vector<std::uint64_t>{1, 4, 14}));
+}
+
+TEST_F(PlaybackTest, TheListViewFollowsThePlayingRowAtTheDisplaysPace) {
+    form->SpinEdit2.SetValue(1);
+    std::vector<StepRow> rows(1000, StepRow::Click(L"1", L"1"));
+    rows[600] = Pause(L"0.5");
+    Load(rows);
+    std::vector<std::size_t> scrolls;
+    int viewChanges = 0;
+    form->ListView1.OnScrollIntoView = [&](std::size_t row) { scrolls.push_back(row); };
+    form->ListView1.OnChange = [&](const StepList::Change&) { ++viewChanges; };
+    form->ButtonPlay.Click();
+    for (std::size_t row = 0; row < 600; ++row) {
+        os.Advance(1);
+        ASSERT_EQ(form->ListView1.Focused(), row);  // the model knows the playing row at once
+        ASSERT_TRUE(form->ListView1.Selected(row));
+        ASSERT_EQ(form->ListView1.SelectedCount(), 1u);
+    }
+    // About 60 frames a second, not one per row.
+    EXPECT_GE(scrolls.size(), 30u);
+    EXPECT_LE(scrolls.size(), 37u);
+    EXPECT_LE(viewChanges, 37);
+    os.Advance(1);  // the pause row is shown at once
+    EXPECT_EQ(scrolls.back(), 600u);
+    os.Advance(550);
+    form->ButtonPlay.Click();  // Stop shows the row it stopped at
+    const std::size_t stoppedAt = form->ListView1.Focused();
+    EXPECT_GT(stoppedAt, 600u);
+    EXPECT_EQ(scrolls.back(), stoppedAt);
+    const std::size_t sent = os.input.size();
+    os.Advance(1000);
+    EXPECT_EQ(os.input.size(), sent);  // nothing after Stop
 }
 
 TEST_F(PlaybackTest, RowsFollowTheStepDelayPausesAndPasses) {

@@ -1,0 +1,49 @@
+// When the rows of a run fall due. Slot k (a row or the end of a pass) is due at
+// anchor + k·step; a pause row or a replay delay moves the anchor on by its length. The timer
+// that wakes the player only says "look now": the schedule decides how many slots are due, so
+// a row that fell due while the previous one was being sent follows it at once, without waiting
+// for another tick. Times are microseconds of a monotonic clock.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+namespace orv {
+
+class PlaySchedule {
+public:
+    // A slot late by more than this (or by more than one step, if that is longer) means the
+    // player stalled: the schedule starts afresh from then instead of sending the missed rows
+    // back to back.
+    static constexpr std::int64_t kMinStallUs = 10'000;
+    // How early a slot may be taken: the waking timer and this schedule read the same clock but
+    // round it apart by a fraction of a microsecond.
+    static constexpr std::int64_t kEarlyUs = 50;
+
+    // Starts afresh: the next slot is due one step after `nowUs`.
+    void Restart(std::int64_t nowUs, std::uint32_t stepMs) {
+        m_stepUs = std::int64_t{stepMs} * 1000;
+        m_from = nowUs;
+    }
+    bool Due(std::int64_t nowUs) const { return nowUs + kEarlyUs >= NextDue(); }
+    // Takes the due slot at `nowUs`. Answers true when the slot was so late that the schedule
+    // moved to `nowUs` (the timer that wakes the player must follow).
+    bool Take(std::int64_t nowUs) {
+        const bool stalled = nowUs - NextDue() > std::max(m_stepUs, kMinStallUs);
+        m_from = stalled ? nowUs : NextDue();
+        return stalled;
+    }
+    // The slot just taken waits `waitMs` before the next step begins (a pause row, the replay
+    // delay): the next slot is due `waitMs` + one step after it was due.
+    void Wait(std::uint32_t waitMs) { m_from += std::int64_t{waitMs} * 1000; }
+    // A new step for the slots after the next one is counted, keeping where it counts from
+    // (the end of a pause that is still running).
+    void SetStep(std::uint32_t stepMs) { m_stepUs = std::int64_t{stepMs} * 1000; }
+    std::int64_t NextDue() const { return m_from + m_stepUs; }
+
+private:
+    std::int64_t m_stepUs = 0;
+    std::int64_t m_from = 0;  // the next slot is due one step after this
+};
+
+}  // namespace orv
