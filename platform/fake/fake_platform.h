@@ -164,7 +164,7 @@ public:
     std::vector<InstalledLocale> InstalledLocales() override { return installedLocales; }
     // About box: the tick count is the virtual clock plus this offset (to test its wrap-around).
     std::uint32_t tickBase = 0;
-    std::uint32_t TickCount() override { return tickBase + static_cast<std::uint32_t>(m_now); }
+    std::uint32_t TickCount() override { return tickBase + static_cast<std::uint32_t>(NowMs()); }
     // Keyboard layout: names of the keys outside the fixed table, and the key that types each
     // character. Both start as a US layout's punctuation and keypad keys.
     std::map<std::uint8_t, std::wstring> keyNames;
