@@ -185,6 +185,8 @@ TAppForm::TAppForm(Platform& platform)
     };
     StayonTop1.OnClick = [this] { StayonTop1Click(); };
     Help2.OnClick = [this] { Help2Click(); };
+    UpdateNotifications1.OnClick = [this] { UpdateNotifications1Click(); };
+    SendFeedback1.OnClick = [this] { SendFeedback1Click(); };
     Clear1.OnClick = [this] { ButtonClear.Click(); };
     Load1.OnClick = [this] { Button4.Click(); };
     Save1.OnClick = [this] { Button5.Click(); };
@@ -653,17 +655,6 @@ void TAppForm::Button6Click() {
         }
     }
     RestoreStayOnTop(lifted);
-}
-
-void TAppForm::TimerCheckerTimer() {
-    // No update check runs yet: the first tick starts nothing, the next one treats the check as
-    // finished without news.
-    if (m_checkerStarted == 0) {
-        m_checkerStarted = 1;
-        return;
-    }
-    TimerChecker.SetEnabled(false);
-    UpdateNotifications1.SetEnabled(true);
 }
 
 void TAppForm::TimerStatusMouseTimer() {

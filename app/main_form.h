@@ -13,6 +13,9 @@
 #include "core/version_info.h"
 #include "macro/edit_step_form.h"
 #include "macro/step_list.h"
+#include "online/feedback_form.h"
+#include "online/new_version.h"
+#include "online/update_check.h"
 #include "platform/platform.h"
 
 namespace orv {
@@ -188,6 +191,17 @@ public:
     bool MinimizedRun = false;       // the run minimized the window and brings it back
     int CloseCountdown = 0;          // seconds before the automatic close
 
+    // --- online services (update check, notice, feedback) -----------------------------------
+    void UpdateNotifications1Click();
+    void SendFeedback1Click();
+    // Set by the view: shows the notice's window (created hidden; it shows itself).
+    std::function<void(TNewVer&)> ShowNewVer;
+    // Set by the view: shows the feedback dialog modally and returns when it has closed.
+    std::function<void(TFeedbackForm&)> ShowFeedback;
+    const CheckerResults& Checker() const { return *m_checkerResults; }
+    UpdateStore& UpdateStoreRef() { return *m_updateStore; }
+    TNewVer* NewVer() { return m_newVer.get(); }
+
     // --- process-wide values fixed at start ------------------------------------------------
     const AppIdentity& Identity() const { return m_identity; }
     const std::wstring& DataFolder() const { return m_dataFolder; }
@@ -238,6 +252,10 @@ private:
     bool m_startupWriteErrorShown = false;  // one report of a failing write during start-up
     bool m_timersStarted = false;
     int m_checkerStarted = 0;
+    // The check's results and store outlive this form if the thread is still running at exit.
+    std::shared_ptr<CheckerResults> m_checkerResults = std::make_shared<CheckerResults>();
+    std::shared_ptr<UpdateStore> m_updateStore;
+    std::unique_ptr<TNewVer> m_newVer;  // created at most once per run, then only hidden
 };
 
 }  // namespace orv

@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "core/controls.h"
+#include "core/errors.h"
 
 namespace orv {
 
@@ -415,6 +416,56 @@ void FakePlatform::UnregisterHotKey(WindowRef, std::uint32_t id) {
 
 void FakePlatform::SetTopmost(WindowRef, bool topmost) {
     log.push_back(topmost ? L"SetTopmost on" : L"SetTopmost off");
+}
+
+// --- online services ---------------------------------------------------------------------------
+
+HttpAnswer FakePlatform::HttpPostForm(const HttpTarget& target, const std::string& body, std::uint32_t timeoutMs) {
+    httpPosts.push_back({target, body, timeoutMs});
+    HttpScript next;
+    if (!httpScript.empty()) {
+        next = httpScript.front();
+        httpScript.erase(httpScript.begin());
+    }
+    if (!next.answer) throw EHttpError(next.failure);
+    return *next.answer;
+}
+
+std::optional<std::wstring> FakePlatform::ReadMachineGuidValue() {
+    if (machineGuidWrongType) throw ERegistryError(L"Invalid data type for 'MachineGuid'");
+    return machineGuid;
+}
+
+bool FakePlatform::OpenUserKey(const std::wstring& path) {
+    if (registryCreateFails) return false;
+    registryKeys.insert(path);
+    return true;
+}
+
+std::optional<std::wstring> FakePlatform::ReadUserString(const std::wstring& path, const std::wstring& name) {
+    const std::wstring key = path + L"|" + name;
+    if (registryWrongType.count(key)) throw ERegistryError(L"Invalid data type for '" + name + L"'");
+    if (!registryKeys.count(path)) return std::nullopt;
+    const auto it = registry.find(key);
+    if (it == registry.end()) return std::nullopt;
+    return it->second;
+}
+
+bool FakePlatform::WriteUserString(const std::wstring& path, const std::wstring& name, const std::wstring& value) {
+    if (!registryKeys.count(path)) return false;
+    registry[path + L"|" + name] = value;
+    return true;
+}
+
+bool FakePlatform::StartThread(std::function<void()> body) {
+    pendingThreads.push_back(std::move(body));
+    return true;
+}
+
+void FakePlatform::RunThreads() {
+    auto threads = std::move(pendingThreads);
+    pendingThreads.clear();
+    for (auto& body : threads) body();
 }
 
 }  // namespace orv

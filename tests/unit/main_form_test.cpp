@@ -372,6 +372,7 @@ TEST_F(MainFormTest, TimersStartAsTheWindowNeedsThem) {
     EXPECT_FALSE(f.TimerParam.Enabled());  // once only
     EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: -120");
     EXPECT_EQ(f.StatusBar1.PanelText(1), L"Y: 45");
+    os.RunThreads();  // the update check, started by the first checker tick
     os.Advance(1000);
     EXPECT_FALSE(f.TimerChecker.Enabled());
     EXPECT_TRUE(f.UpdateNotifications1.Enabled());
