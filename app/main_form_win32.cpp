@@ -11,6 +11,8 @@
 
 #include "app/control_ids.h"
 #include "macro/edit_step_form_win32.h"
+#include "online/feedback_form_win32.h"
+#include "online/new_version_win32.h"
 #include "res/resource.h"
 
 namespace orv {
@@ -492,6 +494,8 @@ void MainWindow::BindModels() {
     f.ShowStepEditor = [this](std::unique_ptr<TFormEditStep> editor) {
         StepEditorWindow::Open(std::move(editor), m_hwnd, m_platform);
     };
+    f.ShowNewVer = [this](TNewVer& notice) { NewVerWindow::Create(notice, m_hwnd, m_platform); };
+    f.ShowFeedback = [this](TFeedbackForm& dialog) { FeedbackWindow::ShowModal(dialog, m_hwnd, m_platform); };
     f.StatusBar1.OnViewUpdate = [this] { MirrorStatusBar(); };
     for (auto& [id, item] : m_commands) {
         TMenuItem* menuItem = item;

@@ -128,6 +128,7 @@ void TFeedbackForm::BitBtn1Click() {
         request.caption = TranslateText(L"Failure");
         request.message = TranslateText(L"Invalid e-mail address!");
         request.kind = DialogKind::Error;
+        request.owner = Window;
         m_platform.MessageDialog(request);
         return;
     }
@@ -140,6 +141,7 @@ void TFeedbackForm::BitBtn1Click() {
     if (SetBusy) SetBusy(false);
 
     MessageDialogRequest request;
+    request.owner = Window;
     if (delivered) {
         request.caption = TranslateText(L"Success");
         request.message =

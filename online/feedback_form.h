@@ -43,6 +43,7 @@ public:
     TButton BitBtn1;      // "Send"
 
     // --- set by the view ----------------------------------------------------------------------
+    WindowRef Window = 0;  // owns the message boxes
     std::function<bool(Control&)> FocusControl;
     std::function<void()> CloseWindow;
     // The exchange is about to run (true) or has ended (false): the view shows the wait cursor
