@@ -178,7 +178,8 @@ public:
     // `timeoutMs` limits the connect and the wait for the answer each. Answers the body and
     // the charset the answer declares (empty if none), whatever the status code; throws
     // EHttpError on any transport failure.
-    virtual HttpAnswer HttpPostForm(const HttpTarget& target, const std::string& body, std::uint32_t timeoutMs) = 0;
+    virtual HttpAnswer HttpPostForm(const HttpTarget& target, const std::string& body,
+                                    std::uint32_t timeoutMs) = 0;
     // "MachineGuid" of HKLM\SOFTWARE\Microsoft\Cryptography in the 64-bit view, opened
     // read-only; nullopt when the key or value is missing; throws ERegistryError when the value
     // is not a string.
@@ -186,8 +187,10 @@ public:
     // A key under HKEY_CURRENT_USER, created when missing; false when it cannot be.
     virtual bool OpenUserKey(const std::wstring& path) = 0;
     // A string value of such a key; nullopt when missing; throws ERegistryError for another type.
-    virtual std::optional<std::wstring> ReadUserString(const std::wstring& path, const std::wstring& name) = 0;
-    virtual bool WriteUserString(const std::wstring& path, const std::wstring& name, const std::wstring& value) = 0;
+    virtual std::optional<std::wstring> ReadUserString(const std::wstring& path,
+                                                       const std::wstring& name) = 0;
+    virtual bool WriteUserString(const std::wstring& path, const std::wstring& name,
+                                 const std::wstring& value) = 0;
     virtual std::wstring OsDescription() = 0;   // one line: name, version, build, edition
     virtual std::wstring ShortDateToday() = 0;  // today in the user's short date format
     virtual std::wstring UserLocaleName() = 0;  // e.g. "en-US"; throws when it cannot be named

@@ -420,7 +420,8 @@ void FakePlatform::SetTopmost(WindowRef, bool topmost) {
 
 // --- online services ---------------------------------------------------------------------------
 
-HttpAnswer FakePlatform::HttpPostForm(const HttpTarget& target, const std::string& body, std::uint32_t timeoutMs) {
+HttpAnswer FakePlatform::HttpPostForm(const HttpTarget& target, const std::string& body,
+                                      std::uint32_t timeoutMs) {
     httpPosts.push_back({target, body, timeoutMs});
     HttpScript next;
     if (!httpScript.empty()) {
@@ -451,7 +452,8 @@ std::optional<std::wstring> FakePlatform::ReadUserString(const std::wstring& pat
     return it->second;
 }
 
-bool FakePlatform::WriteUserString(const std::wstring& path, const std::wstring& name, const std::wstring& value) {
+bool FakePlatform::WriteUserString(const std::wstring& path, const std::wstring& name,
+                                   const std::wstring& value) {
     if (!registryKeys.count(path)) return false;
     registry[path + L"|" + name] = value;
     return true;

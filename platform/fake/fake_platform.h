@@ -168,11 +168,13 @@ public:
     std::wstring localeName = L"en-US";
     std::vector<std::function<void()>> pendingThreads;  // started, not yet run
     void RunThreads();
-    HttpAnswer HttpPostForm(const HttpTarget& target, const std::string& body, std::uint32_t timeoutMs) override;
+    HttpAnswer HttpPostForm(const HttpTarget& target, const std::string& body,
+                            std::uint32_t timeoutMs) override;
     std::optional<std::wstring> ReadMachineGuidValue() override;
     bool OpenUserKey(const std::wstring& path) override;
     std::optional<std::wstring> ReadUserString(const std::wstring& path, const std::wstring& name) override;
-    bool WriteUserString(const std::wstring& path, const std::wstring& name, const std::wstring& value) override;
+    bool WriteUserString(const std::wstring& path, const std::wstring& name,
+                         const std::wstring& value) override;
     std::wstring OsDescription() override { return osDescription; }
     std::wstring ShortDateToday() override { return today; }
     std::wstring UserLocaleName() override { return localeName; }

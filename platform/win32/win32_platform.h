@@ -73,11 +73,13 @@ public:
                         std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
     // online services (online_win32.cpp)
-    HttpAnswer HttpPostForm(const HttpTarget& target, const std::string& body, std::uint32_t timeoutMs) override;
+    HttpAnswer HttpPostForm(const HttpTarget& target, const std::string& body,
+                            std::uint32_t timeoutMs) override;
     std::optional<std::wstring> ReadMachineGuidValue() override;
     bool OpenUserKey(const std::wstring& path) override;
     std::optional<std::wstring> ReadUserString(const std::wstring& path, const std::wstring& name) override;
-    bool WriteUserString(const std::wstring& path, const std::wstring& name, const std::wstring& value) override;
+    bool WriteUserString(const std::wstring& path, const std::wstring& name,
+                         const std::wstring& value) override;
     std::wstring OsDescription() override;
     std::wstring ShortDateToday() override;
     std::wstring UserLocaleName() override;
