@@ -54,6 +54,12 @@ void FeedbackWindow::ShowModal(TFeedbackForm& form, HWND owner, Win32Platform& p
 }
 
 bool FeedbackWindow::PreTranslate(MSG& msg) {
+    // A multi-line edit asks for every key, Tab included; here Tab moves on, as in a dialog.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && msg.hwnd == m_memo) {
+        SetFocus(GetNextDlgTabItem(m_hwnd, m_memo, GetKeyState(VK_SHIFT) < 0));
+        return true;
+    }
+    if (msg.message == WM_CHAR && msg.wParam == L'\t' && msg.hwnd == m_memo) return true;
     if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
     if (msg.hwnd == m_memo) {
         m_form.Memo1KeyDown(VK_ESCAPE);
