@@ -10,7 +10,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick          # a display, a hand and eyes for the tests
   # online services: PCRE for the e-mail check, dpkg-dev to unpack PCRE's source for MinGW,
   # and the maker's server (nginx, php-fpm, SQLite) that the online tests start locally
-  libpcre3-dev dpkg-dev nginx-light php-fpm php-cli php-sqlite3 openssl ca-certificates
+  libpcre3-dev dpkg-dev nginx-light php-fpm php-cli php-sqlite3 openssl ca-certificates curl
 )
 
 missing=()
