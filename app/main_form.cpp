@@ -169,6 +169,7 @@ TAppForm::TAppForm(Platform& platform)
     About1.OnClick = [this] { About1Click(); };
     UpdateNotifications1.OnClick = [this] { UpdateNotifications1Click(); };
     TrayIcon1.OnClick = [this] { TrayIcon1Click(); };
+    SendFeedback1.OnClick = [this] { SendFeedback1Click(); };
     Clear1.OnClick = [this] { ButtonClear.Click(); };
     Load1.OnClick = [this] { Button4.Click(); };
     Save1.OnClick = [this] { Button5.Click(); };
@@ -685,22 +686,6 @@ void TAppForm::Button6Click() {
             }
         }
     });
-}
-
-// Stand-ins for the update check until it exists, here and nowhere else: the first tick
-// starts nothing, every later one finds the check finished with no update and the
-// notifications left on; the switch flips its check mark only, with no store to keep it in.
-void TAppForm::TimerCheckerTimer() {
-    if (m_checkerStarted == 0) {
-        m_checkerStarted = 1;
-        return;
-    }
-    TimerChecker.SetEnabled(false);
-    UpdateNotifications1.SetEnabled(true);
-}
-
-void TAppForm::UpdateNotifications1Click() {
-    UpdateNotifications1.SetChecked(!UpdateNotifications1.Checked());
 }
 
 void TAppForm::TimerStatusMouseTimer() {

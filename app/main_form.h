@@ -14,6 +14,9 @@
 #include "core/version_info.h"
 #include "macro/edit_step_form.h"
 #include "macro/step_list.h"
+#include "online/feedback_form.h"
+#include "online/new_version.h"
+#include "online/update_check.h"
 #include "platform/platform.h"
 #include "shell/hotkey_form.h"
 #include "playback/play_schedule.h"
@@ -148,7 +151,6 @@ public:
     void DosyaAc(const std::wstring& fileName);
     void WMDropFiles(const std::vector<std::wstring>& fileNames);
     void TimerCheckerTimer();
-    void UpdateNotifications1Click();
     void TimerStatusMouseTimer();
     void PlayIcinHazirla();  // prepare for play: enables the playback controls
     void PlayEngelle();      // block play: disables them
@@ -201,6 +203,17 @@ public:
     Point SavedCursorPos;            // where the cursor goes back to
     bool MinimizedRun = false;       // the run minimized the window and brings it back
     int CloseCountdown = 0;          // seconds before the automatic close
+
+    // --- online services (update check, notice, feedback) -----------------------------------
+    void UpdateNotifications1Click();
+    void SendFeedback1Click();
+    // Set by the view: shows the notice's window (created hidden; it shows itself).
+    std::function<void(TNewVer&)> ShowNewVer;
+    // Set by the view: shows the feedback dialog modally and returns when it has closed.
+    std::function<void(TFeedbackForm&)> ShowFeedback;
+    const CheckerResults& Checker() const { return *m_checkerResults; }
+    UpdateStore& UpdateStoreRef() { return *m_updateStore; }
+    TNewVer* NewVer() { return m_newVer.get(); }
 
     // --- process-wide values fixed at start ------------------------------------------------
     const AppIdentity& Identity() const { return m_identity; }
@@ -259,6 +272,10 @@ private:
     // Between a minimize and the restore the status bar cannot be seen: the cursor timer keeps
     // ticking but reads nothing (each reading is a round trip to the window system).
     bool m_minimized = false;
+    // The check's results and store outlive this form if the thread is still running at exit.
+    std::shared_ptr<CheckerResults> m_checkerResults = std::make_shared<CheckerResults>();
+    std::shared_ptr<UpdateStore> m_updateStore;
+    std::unique_ptr<TNewVer> m_newVer;  // created at most once per run, then only hidden
 };
 
 }  // namespace orv

@@ -12,6 +12,8 @@
 #include "about/about_box_win32.h"
 #include "app/control_ids.h"
 #include "macro/edit_step_form_win32.h"
+#include "online/feedback_form_win32.h"
+#include "online/new_version_win32.h"
 #include "res/resource.h"
 #include "shell/hotkey_form_win32.h"
 
@@ -536,6 +538,8 @@ void MainWindow::BindModels() {
     f.ShowHotkeyDialog = [this](std::unique_ptr<TFormHotkey> dialog) {
         HotkeyDialogWindow::Open(std::move(dialog), m_hwnd, m_platform);
     };
+    f.ShowNewVer = [this](TNewVer& notice) { NewVerWindow::Create(notice, m_hwnd, m_platform); };
+    f.ShowFeedback = [this](TFeedbackForm& dialog) { FeedbackWindow::ShowModal(dialog, m_hwnd, m_platform); };
     f.StatusBar1.OnViewUpdate = [this] { MirrorStatusBar(); };
     f.TrayIcon1.OnViewUpdate = [this] { MirrorTrayIcon(); };
     for (auto& [id, item] : m_commands) {

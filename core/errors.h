@@ -49,4 +49,14 @@ public:
     using Exception::Exception;
 };
 
+// Online services: a form post that failed in transport, and a registry value of the wrong type.
+class EHttpError : public Exception {
+public:
+    using Exception::Exception;
+};
+class ERegistryError : public Exception {
+public:
+    using Exception::Exception;
+};
+
 }  // namespace orv

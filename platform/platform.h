@@ -40,6 +40,19 @@ struct MessageDialogRequest {
 
 class TTimer;
 
+// Where a form post goes: scheme, host, port and path of an address.
+struct HttpTarget {
+    bool secure = false;
+    std::wstring host;
+    std::uint16_t port = 80;
+    std::wstring path = L"/";
+    bool operator==(const HttpTarget&) const = default;
+};
+struct HttpAnswer {
+    std::string body;
+    std::string charset;
+};
+
 struct Rect {
     std::int32_t left = 0, top = 0, right = 0, bottom = 0;
     bool operator==(const Rect&) const = default;
@@ -195,6 +208,29 @@ public:
     // --- clock (playback schedule) -------------------------------------------------------------
     // Microseconds of the monotonic clock the timer host schedules its ticks on.
     virtual std::int64_t MonotonicMicros() = 0;
+    // --- online services: form posts, registry, the update-check thread ------------------------
+    // Posts `body` (application/x-www-form-urlencoded) with the header "Connection: close";
+    // `timeoutMs` limits the connect and the wait for the answer each. Answers the body and
+    // the charset the answer declares (empty if none), whatever the status code; throws
+    // EHttpError on any transport failure.
+    virtual HttpAnswer HttpPostForm(const HttpTarget& target, const std::string& body,
+                                    std::uint32_t timeoutMs) = 0;
+    // "MachineGuid" of HKLM\SOFTWARE\Microsoft\Cryptography in the 64-bit view, opened
+    // read-only; nullopt when the key or value is missing; throws ERegistryError when the value
+    // is not a string.
+    virtual std::optional<std::wstring> ReadMachineGuidValue() = 0;
+    // A key under HKEY_CURRENT_USER, created when missing; false when it cannot be.
+    virtual bool OpenUserKey(const std::wstring& path) = 0;
+    // A string value of such a key; nullopt when missing; throws ERegistryError for another type.
+    virtual std::optional<std::wstring> ReadUserString(const std::wstring& path,
+                                                       const std::wstring& name) = 0;
+    virtual bool WriteUserString(const std::wstring& path, const std::wstring& name,
+                                 const std::wstring& value) = 0;
+    virtual std::wstring OsDescription() = 0;   // one line: name, version, build, edition
+    virtual std::wstring ShortDateToday() = 0;  // today in the user's short date format
+    // Runs `body` on a new thread of its own, which ends with it; false when none could start.
+    virtual bool StartThread(std::function<void()> body) = 0;
+    virtual std::int32_t PrimaryScreenWidth() = 0;
 };
 
 }  // namespace orv

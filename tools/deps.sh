@@ -10,6 +10,9 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick          # a display, a hand and eyes for the tests
   locales                                           # a German locale for Wine in the language tests
   librsvg2-bin icoutils                             # pictures and icons from their SVG sources
+  # online services: PCRE for the e-mail check, dpkg-dev to unpack PCRE's source for MinGW,
+  # and the maker's server (nginx, php-fpm, SQLite) that the online tests start locally
+  libpcre3-dev dpkg-dev nginx-light php-fpm php-cli php-sqlite3 openssl ca-certificates curl
 )
 
 missing=()
@@ -21,4 +24,21 @@ if ((${#missing[@]})); then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# PCRE has no MinGW package: the Windows build compiles it from Debian's source package, fetched
+# once into build/deps through a private apt source list, so the system's own lists stay as they are.
+root=$(cd "$(dirname "$0")/.." && pwd)
+pcre_dir="$root/build/deps/pcre3"
+if [[ ! -f $pcre_dir/pcre_compile.c ]]; then
+  apt_dir="$root/build/deps/apt"
+  mkdir -p "$apt_dir/lists/partial" "$root/build/deps/src"
+  suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "deb-src http://deb.debian.org/debian $suite main" >"$apt_dir/sources.list"
+  apt_opts=(-o "Dir::Etc::SourceList=$apt_dir/sources.list" -o "Dir::Etc::SourceParts=/nonexistent"
+            -o "Dir::State::Lists=$apt_dir/lists" -o "Dir::Cache=$apt_dir/cache")
+  apt-get "${apt_opts[@]}" update -q
+  (cd "$root/build/deps/src" && apt-get "${apt_opts[@]}" source -q pcre3)
+  rm -rf "$pcre_dir"
+  mv "$(find "$root/build/deps/src" -maxdepth 1 -type d -name 'pcre3-*' | head -1)" "$pcre_dir"
 fi

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "core/controls.h"
+#include "core/errors.h"
 
 namespace orv {
 
@@ -509,6 +510,58 @@ std::optional<std::uint8_t> FakePlatform::VirtualKeyOfCharacter(wchar_t characte
     auto it = layoutKeys.find(character);
     if (it == layoutKeys.end()) return std::nullopt;
     return it->second;
+}
+
+// --- online services ---------------------------------------------------------------------------
+
+HttpAnswer FakePlatform::HttpPostForm(const HttpTarget& target, const std::string& body,
+                                      std::uint32_t timeoutMs) {
+    httpPosts.push_back({target, body, timeoutMs});
+    HttpScript next;
+    if (!httpScript.empty()) {
+        next = httpScript.front();
+        httpScript.erase(httpScript.begin());
+    }
+    if (!next.answer) throw EHttpError(next.failure);
+    return *next.answer;
+}
+
+std::optional<std::wstring> FakePlatform::ReadMachineGuidValue() {
+    if (machineGuidWrongType) throw ERegistryError(L"Invalid data type for 'MachineGuid'");
+    return machineGuid;
+}
+
+bool FakePlatform::OpenUserKey(const std::wstring& path) {
+    if (registryCreateFails) return false;
+    registryKeys.insert(path);
+    return true;
+}
+
+std::optional<std::wstring> FakePlatform::ReadUserString(const std::wstring& path, const std::wstring& name) {
+    const std::wstring key = path + L"|" + name;
+    if (registryWrongType.count(key)) throw ERegistryError(L"Invalid data type for '" + name + L"'");
+    if (!registryKeys.count(path)) return std::nullopt;
+    const auto it = registry.find(key);
+    if (it == registry.end()) return std::nullopt;
+    return it->second;
+}
+
+bool FakePlatform::WriteUserString(const std::wstring& path, const std::wstring& name,
+                                   const std::wstring& value) {
+    if (!registryKeys.count(path)) return false;
+    registry[path + L"|" + name] = value;
+    return true;
+}
+
+bool FakePlatform::StartThread(std::function<void()> body) {
+    pendingThreads.push_back(std::move(body));
+    return true;
+}
+
+void FakePlatform::RunThreads() {
+    auto threads = std::move(pendingThreads);
+    pendingThreads.clear();
+    for (auto& body : threads) body();
 }
 
 }  // namespace orv

@@ -171,6 +171,43 @@ public:
     std::map<wchar_t, std::uint8_t> layoutKeys;
     std::wstring KeyNameOfVirtualKey(std::uint8_t virtualKey) override;
     std::optional<std::uint8_t> VirtualKeyOfCharacter(wchar_t character) override;
+    // --- online services: scripted HTTP answers, an in-memory registry, threads run on demand --
+    struct HttpExchange {
+        HttpTarget target;
+        std::string body;
+        std::uint32_t timeoutMs;
+    };
+    // One scripted result per post, consumed in order: an answer, or a transport failure with
+    // its message. A post with nothing scripted fails with "Connection refused".
+    struct HttpScript {
+        std::optional<HttpAnswer> answer;
+        std::wstring failure = L"Connection refused";
+    };
+    std::vector<HttpScript> httpScript;
+    std::vector<HttpExchange> httpPosts;
+    // Registry values: "path|name" -> value; a value in `registryWrongType` is no string.
+    std::map<std::wstring, std::wstring> registry;
+    std::set<std::wstring> registryWrongType;
+    std::set<std::wstring> registryKeys;  // opened or created keys
+    bool registryCreateFails = false;
+    std::optional<std::wstring> machineGuid = L"0f8fad5b-d9cb-469f-a165-70867728950e";
+    bool machineGuidWrongType = false;
+    std::wstring osDescription = L"Windows 10 (Version 10.0, Build 19045, 64-bit Edition)";
+    std::wstring today = L"10.12.2026";
+    std::wstring localeName = L"en-US";
+    std::vector<std::function<void()>> pendingThreads;  // started, not yet run
+    void RunThreads();
+    HttpAnswer HttpPostForm(const HttpTarget& target, const std::string& body,
+                            std::uint32_t timeoutMs) override;
+    std::optional<std::wstring> ReadMachineGuidValue() override;
+    bool OpenUserKey(const std::wstring& path) override;
+    std::optional<std::wstring> ReadUserString(const std::wstring& path, const std::wstring& name) override;
+    bool WriteUserString(const std::wstring& path, const std::wstring& name,
+                         const std::wstring& value) override;
+    std::wstring OsDescription() override { return osDescription; }
+    std::wstring ShortDateToday() override { return today; }
+    bool StartThread(std::function<void()> body) override;
+    std::int32_t PrimaryScreenWidth() override { return 1920; }
 
 private:
     struct Armed {

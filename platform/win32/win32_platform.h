@@ -87,6 +87,18 @@ public:
     void ShowWindowNormal(WindowRef window) override;
     // Playback schedule clock.
     std::int64_t MonotonicMicros() override;
+    // online services (online_win32.cpp)
+    HttpAnswer HttpPostForm(const HttpTarget& target, const std::string& body,
+                            std::uint32_t timeoutMs) override;
+    std::optional<std::wstring> ReadMachineGuidValue() override;
+    bool OpenUserKey(const std::wstring& path) override;
+    std::optional<std::wstring> ReadUserString(const std::wstring& path, const std::wstring& name) override;
+    bool WriteUserString(const std::wstring& path, const std::wstring& name,
+                         const std::wstring& value) override;
+    std::wstring OsDescription() override;
+    std::wstring ShortDateToday() override;
+    bool StartThread(std::function<void()> body) override;
+    std::int32_t PrimaryScreenWidth() override;
 
 private:
     bool Fail() {

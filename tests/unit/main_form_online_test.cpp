@@ -1,0 +1,108 @@
+// The main window's side of the online services: the checker timer, "Update Notifications" and
+// "Send Feedback..." under the modal-window rule.
+#include <gtest/gtest.h>
+
+#include "app/main_form.h"
+#include "platform/fake/fake_platform.h"
+
+namespace orv {
+namespace {
+
+const std::wstring kKey = L"Software\\QUENZAL\\Orvalin\\Settings";
+const std::wstring kIni = L"C:\\Program Files\\Orvalin\\settings.ini";
+
+class MainFormOnlineTest : public ::testing::Test {
+protected:
+    MainFormOnlineTest() { os.InstallOwnVersionResource(); }
+    TAppForm& Start() {
+        form = std::make_unique<TAppForm>(os);
+        form->ShowNewVer = [this](TNewVer& notice) { notice.AnimateIn = [this] { ++noticesShown; }; };
+        form->FormCreate();
+        form->StartTimers();
+        return *form;
+    }
+    void Reply(const std::string& version) {
+        os.httpScript.push_back(
+            {HttpAnswer{"<version>" + version +
+                            "</version>\n<url>https://www.example.test/d</url>\n<price></price>\n"
+                            "<result>1</result>\n",
+                        ""}});
+    }
+
+    FakePlatform os;
+    std::unique_ptr<TAppForm> form;
+    int noticesShown = 0;
+};
+
+TEST_F(MainFormOnlineTest, TheCheckerStartsOneCheckAndCollectsItsVerdictOnceDone) {
+    TAppForm& f = Start();
+    Reply("3.3");
+    os.Advance(1000);
+    EXPECT_EQ(os.pendingThreads.size(), 1u);
+    os.Advance(3000);  // the check still runs: nothing happens, no second check
+    EXPECT_EQ(os.pendingThreads.size(), 1u);
+    EXPECT_TRUE(f.TimerChecker.Enabled());
+    EXPECT_FALSE(f.UpdateNotifications1.Enabled());
+    EXPECT_EQ(f.NewVer(), nullptr);
+
+    os.RunThreads();
+    EXPECT_EQ(os.httpPosts.size(), 1u);
+    os.Advance(1000);
+    EXPECT_FALSE(f.TimerChecker.Enabled());
+    EXPECT_TRUE(f.UpdateNotifications1.Enabled());
+    EXPECT_TRUE(f.UpdateNotifications1.Checked());
+    ASSERT_NE(f.NewVer(), nullptr);
+    EXPECT_EQ(f.NewVer()->Label2.Caption(), L"Click to download Orvalin 3.3");
+    os.Advance(1);
+    EXPECT_EQ(noticesShown, 1);
+    os.Advance(60000);
+    EXPECT_TRUE(os.pendingThreads.empty());
+    EXPECT_EQ(noticesShown, 1);
+}
+
+TEST_F(MainFormOnlineTest, TheSameVersionOpensNothing) {
+    TAppForm& f = Start();
+    Reply("3.2");
+    os.Advance(1000);
+    os.RunThreads();
+    os.Advance(1000);
+    EXPECT_TRUE(f.UpdateNotifications1.Enabled());
+    EXPECT_EQ(f.NewVer(), nullptr);
+}
+
+TEST_F(MainFormOnlineTest, UpdateNotificationsShowsAndWritesTheStoredSwitch) {
+    os.registryKeys.insert(kKey);
+    os.registry[kKey + L"|ShowUpdate"] = L"0";
+    TAppForm& f = Start();
+    os.Advance(1000);
+    os.RunThreads();
+    os.Advance(1000);
+    EXPECT_TRUE(os.httpPosts.empty());
+    EXPECT_TRUE(f.UpdateNotifications1.Enabled());
+    EXPECT_FALSE(f.UpdateNotifications1.Checked());
+    f.UpdateNotifications1.Click();
+    EXPECT_TRUE(f.UpdateNotifications1.Checked());
+    EXPECT_EQ(os.registry[kKey + L"|ShowUpdate"], L"1");
+    f.UpdateNotifications1.Click();
+    EXPECT_FALSE(f.UpdateNotifications1.Checked());
+    EXPECT_EQ(os.registry[kKey + L"|ShowUpdate"], L"0");
+}
+
+TEST_F(MainFormOnlineTest, SendFeedbackLiftsStayOnTopWhileTheDialogIsOpen) {
+    os.ReplaceFileContent(kIni, "\xEF\xBB\xBF[Settings]\r\nStayOnTop=ON\r\n");
+    TAppForm& f = Start();
+    std::string iniWhileOpen;
+    std::wstring caption;
+    f.ShowFeedback = [&](TFeedbackForm& dialog) {
+        iniWhileOpen = os.FileBytes(kIni);
+        caption = dialog.Caption();
+    };
+    f.SendFeedback1.Click();
+    EXPECT_EQ(caption, L"Orvalin feedback");
+    EXPECT_NE(iniWhileOpen.find("StayOnTop=OFF"), std::string::npos);
+    EXPECT_NE(os.FileBytes(kIni).find("StayOnTop=ON"), std::string::npos);
+    EXPECT_TRUE(f.StayonTop1.Checked());
+}
+
+}  // namespace
+}  // namespace orv
