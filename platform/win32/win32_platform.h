@@ -72,6 +72,10 @@ public:
     bool RegisterHotKey(WindowRef window, std::uint32_t id, std::uint32_t modifiers,
                         std::uint32_t virtualKey) override;
     void UnregisterHotKey(WindowRef window, std::uint32_t id) override;
+    // Files in pieces.
+    std::unique_ptr<FileReader> OpenFileReader(const std::wstring& path, std::uint32_t& error) override;
+    std::uint32_t ReplaceFileContentInPieces(const std::wstring& path,
+                                             const std::function<void(FileWriter&)>& produce) override;
 
 private:
     bool Fail() {
