@@ -634,11 +634,14 @@ void TAppForm::Button4Click() {
 }
 
 void TAppForm::Button5Click() {
-    // The rows are taken before the dialog: what recording adds meanwhile is not saved.
-    const std::string bytes = EncodeMacroRows(m_platform, ListView1, m_fieldSeparator);
+    // The rows are taken before the dialog: what recording adds meanwhile is not saved. Rows
+    // are only ever appended while the dialog is open, so the count taken now is those rows.
+    const std::size_t rows = ListView1.Count();
     const auto fileName = m_platform.SaveFileDialog(m_window, kMacroFilter, kMacroExtension);
     if (!fileName) return;
-    const std::uint32_t code = m_platform.ReplaceFileContent(*fileName, bytes);
+    const std::uint32_t code = m_platform.ReplaceFileContentInPieces(*fileName, [&](FileWriter& file) {
+        WriteMacroRows(m_platform, ListView1, rows, m_fieldSeparator, file);
+    });
     if (code != 0) throw EFCreateError(*fileName, m_platform.SystemErrorText(code));
     SetCaptionFromFile(*fileName);
     m_settings.WriteString(kSettingsSection, L"LastUsedFile", *fileName);
@@ -647,11 +650,12 @@ void TAppForm::Button5Click() {
 
 void TAppForm::DosyaAc(const std::wstring& fileName) {
     std::uint32_t code = 0;
-    const auto bytes = m_platform.ReadWholeFile(fileName, code);
-    if (!bytes) throw EFOpenError(fileName, m_platform.SystemErrorText(code));
+    if (const auto file = m_platform.OpenFileReader(fileName, code)) {
+        code = LoadMacroRows(m_platform, *file, m_fieldSeparator, ListView1);
+    }
+    if (code) throw EFOpenError(fileName, m_platform.SystemErrorText(code));
     SetCaptionFromFile(fileName);
     m_settings.WriteString(kSettingsSection, L"LastUsedFile", fileName);
-    LoadMacroBytes(m_platform, *bytes, m_fieldSeparator, ListView1);
     PlayIcinHazirla();
     // Last, and reported rather than thrown: a settings file that cannot be written must not
     // cost the rows the caption already names, nor stop the files still to load.

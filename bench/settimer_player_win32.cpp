@@ -1,5 +1,9 @@
 // The baseline for the playback benchmark: plays the click rows of a macro file one per tick of
-// a plain SetTimer, the way a window timer would without our timer host.
+// a plain SetTimer, the way a window timer would without our timer host. Each click is sent the
+// way the program sends it (the cursor moved, then both transitions in one SendInput call at the
+// same absolute point): a transition without a point lands wherever the cursor is when the
+// system gets to it, which under load can be an earlier row's point, and the comparison is of
+// the timers, not of that.
 //
 //   settimer_player FILE STEP_MS
 #include <windows.h>
@@ -7,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
+
+#include "platform/mouse_input.h"
 
 namespace {
 
@@ -32,14 +38,24 @@ int main(int argc, char** argv) {
     }
     std::fclose(file);
     const UINT step = static_cast<UINT>(std::atoi(argv[2]));
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
     SetTimer(nullptr, 0, step, nullptr);
     MSG msg;
     while (g_next < g_rows.size() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (msg.message == WM_TIMER) {
             const Row& row = g_rows[g_next++];
             SetCursorPos(row.x, row.y);
-            mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-            mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+            INPUT click[2] = {};
+            for (INPUT& in : click) {
+                in.type = INPUT_MOUSE;
+                in.mi.dx = orv::AbsoluteMouseCoordinate(row.x, left, width);
+                in.mi.dy = orv::AbsoluteMouseCoordinate(row.y, top, height);
+                in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
+            }
+            click[0].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+            click[1].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+            SendInput(2, click, sizeof(INPUT));
         }
         DispatchMessageW(&msg);
     }

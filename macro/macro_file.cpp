@@ -82,68 +82,153 @@ void ForEachRow(std::wstring_view text, wchar_t separator, OnRow&& onRow) {
 
 enum class Encoding { kAnsi, kUtf8, kUtf16Le, kUtf16Be };
 
-// Decodes `body` a piece of whole lines at a time into `text` and calls `onText` with each
-// piece. Pieces end just after a CR or LF, which no multi-byte character of any of these
-// encodings (nor of a double-byte ANSI code page) contains, so no character is ever cut in two;
-// a line longer than a piece makes its piece longer. A CR LF pair may be cut, which only adds
-// a blank line, and blank lines are no rows.
-template <class OnText>
-void DecodeInPieces(Platform& platform, Encoding encoding, std::string_view body, std::size_t chunkBytes,
-                    std::wstring& text, OnText&& onText) {
-    const bool wide = encoding == Encoding::kUtf16Le || encoding == Encoding::kUtf16Be;
-    const std::size_t unit = wide ? 2 : 1;
-    body = body.substr(0, body.size() - body.size() % unit);  // an odd last byte is no character
-    chunkBytes = std::max(chunkBytes - chunkBytes % unit, unit);
-    const auto unitAt = [&](std::size_t i) -> unsigned {
-        const auto a = static_cast<unsigned char>(body[i]);
-        if (!wide) return a;
-        const auto b = static_cast<unsigned char>(body[i + 1]);
-        return encoding == Encoding::kUtf16Be ? (a << 8 | b) : (b << 8 | a);
-    };
-    const auto lineEndAt = [&](std::size_t i) {
-        const unsigned c = unitAt(i);
-        return c == '\r' || c == '\n';
-    };
-    std::size_t pos = 0;
-    while (pos < body.size()) {
-        std::size_t end = body.size();
-        if (end - pos > chunkBytes) {
-            // Back to just after the last line end in the piece, or else on past the next one.
-            end = pos + chunkBytes;
-            while (end > pos && !lineEndAt(end - unit)) end -= unit;
-            if (end == pos) {
-                end = pos + chunkBytes;
-                while (end < body.size() && !lineEndAt(end)) end += unit;
-                if (end < body.size()) end += unit;
-            }
-        }
-        const std::string_view piece = body.substr(pos, end - pos);
-        text.clear();
-        switch (encoding) {
-            case Encoding::kAnsi:
-                text = platform.AnsiToWide(piece);
-                break;
-            case Encoding::kUtf8:
-                AppendUtf8Lenient(piece, text);
-                break;
-            case Encoding::kUtf16Le:
-            case Encoding::kUtf16Be:
-                for (std::size_t i = 0; i < piece.size(); i += 2)
-                    text.push_back(static_cast<wchar_t>(unitAt(pos + i)));
-                break;
-        }
-        onText(std::wstring_view(text));
-        pos = end;
+// The encoding a byte-order mark at the start of a file selects, and the mark's length; the
+// same choice as DecodeTextBytes.
+Encoding EncodingOf(std::string_view start, std::size_t& markBytes) {
+    markBytes = 0;
+    if (start.starts_with("\xEF\xBB\xBF")) {
+        markBytes = 3;
+        return Encoding::kUtf8;
     }
+    if (start.starts_with("\xFF\xFE")) {
+        markBytes = 2;
+        return Encoding::kUtf16Le;
+    }
+    if (start.starts_with("\xFE\xFF")) {
+        markBytes = 2;
+        return Encoding::kUtf16Be;
+    }
+    return Encoding::kAnsi;
 }
 
-// Calls `onPiece` with the text of the rows a piece of whole rows at a time, until it returns
-// false. Pieces end after a row's CR LF, so no surrogate pair is ever cut in two.
+// Reads a file through one buffer and hands its text on a piece of whole lines at a time.
+// Pieces end just after a CR or LF, which no multi-byte character of any of these encodings
+// (nor of a double-byte ANSI code page) contains, so no character is ever cut in two; a line
+// longer than the buffer grows the buffer. A CR LF pair may be cut, which only adds a blank
+// line, and blank lines are no rows.
+class PieceDecoder {
+public:
+    PieceDecoder(Platform& platform, FileReader& file, std::size_t chunkBytes)
+        : m_platform(platform), m_file(file), m_buffer(std::max<std::size_t>(chunkBytes, 4), '\0') {}
+
+    // One pass over the whole file from its start, calling `onText` with each piece. The
+    // first pass finds the encoding. Returns 0, or the system code of a failed read.
+    template <class OnText>
+    std::uint32_t Pass(OnText&& onText) {
+        std::uint32_t error = 0;
+        if (m_passes++ > 0 && !m_file.Rewind(error)) return error;
+        std::size_t used = 0;
+        bool atEnd = false;
+        // The mark needs the file's first three bytes, whatever the buffer's size.
+        if (!Fill(used, atEnd, error)) return error;
+        std::size_t markBytes = 0;
+        m_encoding = EncodingOf(std::string_view(m_buffer.data(), used), markBytes);
+        std::size_t begin = markBytes;
+        const std::size_t unit = Wide() ? 2 : 1;
+        for (;;) {
+            std::size_t end = used - (used - begin) % unit;  // whole characters only
+            if (!atEnd) {
+                // Back to just after the last line end; none: the buffer grows and reads on.
+                while (end > begin && !LineEndAt(end - unit)) end -= unit;
+                if (end == begin) {
+                    m_buffer.resize(m_buffer.size() * 2);
+                    if (!Fill(used, atEnd, error)) return error;
+                    continue;
+                }
+            }
+            if (end > begin) {
+                Decode(std::string_view(m_buffer.data() + begin, end - begin));
+                onText(std::wstring_view(m_text));
+            }
+            if (atEnd) return 0;  // an odd last byte of UTF-16 is no character
+            std::copy(m_buffer.begin() + static_cast<std::ptrdiff_t>(end),
+                      m_buffer.begin() + static_cast<std::ptrdiff_t>(used), m_buffer.begin());
+            used -= end;
+            begin = 0;
+            if (!Fill(used, atEnd, error)) return error;
+        }
+    }
+
+private:
+    bool Wide() const { return m_encoding == Encoding::kUtf16Le || m_encoding == Encoding::kUtf16Be; }
+
+    // Reads on until the buffer is full or the file ends.
+    bool Fill(std::size_t& used, bool& atEnd, std::uint32_t& error) {
+        while (used < m_buffer.size() && !atEnd) {
+            const std::optional<std::size_t> got =
+                m_file.Read(m_buffer.data() + used, m_buffer.size() - used, error);
+            if (!got) return false;
+            used += *got;
+            atEnd = *got == 0;
+        }
+        return true;
+    }
+
+    unsigned UnitAt(std::size_t i) const {
+        const auto a = static_cast<unsigned char>(m_buffer[i]);
+        if (!Wide()) return a;
+        const auto b = static_cast<unsigned char>(m_buffer[i + 1]);
+        return m_encoding == Encoding::kUtf16Be ? (a << 8 | b) : (b << 8 | a);
+    }
+
+    bool LineEndAt(std::size_t i) const {
+        const unsigned c = UnitAt(i);
+        return c == '\r' || c == '\n';
+    }
+
+    void Decode(std::string_view piece) {
+        m_text.clear();
+        switch (m_encoding) {
+            case Encoding::kAnsi:
+                m_text = m_platform.AnsiToWide(piece);
+                break;
+            case Encoding::kUtf8:
+                AppendUtf8Lenient(piece, m_text);
+                break;
+            case Encoding::kUtf16Le:
+            case Encoding::kUtf16Be: {
+                const std::size_t at = static_cast<std::size_t>(piece.data() - m_buffer.data());
+                for (std::size_t i = 0; i < piece.size(); i += 2)
+                    m_text.push_back(static_cast<wchar_t>(UnitAt(at + i)));
+                break;
+            }
+        }
+    }
+
+    Platform& m_platform;
+    FileReader& m_file;
+    std::string m_buffer;
+    std::wstring m_text;
+    Encoding m_encoding = Encoding::kAnsi;
+    int m_passes = 0;
+};
+
+// Bytes already in memory, read as a file without a copy.
+class BytesReader final : public FileReader {
+public:
+    explicit BytesReader(std::string_view bytes) : m_bytes(bytes) {}
+    std::optional<std::size_t> Read(char* buffer, std::size_t size, std::uint32_t&) override {
+        const std::size_t n = m_bytes.copy(buffer, size, m_at);
+        m_at += n;
+        return n;
+    }
+    bool Rewind(std::uint32_t&) override {
+        m_at = 0;
+        return true;
+    }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_at = 0;
+};
+
+// Calls `onPiece` with the text of the first `rows` rows a piece of whole rows at a time, until
+// it returns false. Pieces end after a row's CR LF, so no surrogate pair is ever cut in two.
 template <class OnPiece>
-void FormatInPieces(const StepList& list, wchar_t separator, std::size_t chunkChars, std::wstring& piece,
-                    OnPiece&& onPiece) {
+void FormatInPieces(const StepList& list, std::size_t rows, wchar_t separator, std::size_t chunkChars,
+                    std::wstring& piece, OnPiece&& onPiece) {
     piece.clear();
-    for (std::size_t row = 0; row < list.Count(); ++row) {
+    for (std::size_t row = 0; row < rows; ++row) {
         for (int cell = 0; cell < kCellCount; ++cell) {
             piece.append(list.Cell(row, cell));
             piece.push_back(cell + 1 < kCellCount ? separator : L'\r');
@@ -168,33 +253,33 @@ std::string EncodeMacroText(Platform& platform, std::wstring_view text) {
     return "\xEF\xBB\xBF" + WideToUtf8(text);
 }
 
+void WriteMacroRows(Platform& platform, const StepList& list, std::size_t rows, wchar_t separator,
+                    FileWriter& file, std::size_t chunkChars) {
+    rows = std::min(rows, list.Count());
+    std::wstring piece;
+    piece.reserve(chunkChars + 64);
+    std::string encoded;
+    // ANSI piece by piece, until a piece has no ANSI form or the first one begins like a mark;
+    // then the same rule as EncodeMacroText: the content starts again as UTF-8.
+    bool ansi = true;
+    bool first = true;
+    FormatInPieces(list, rows, separator, chunkChars, piece, [&](std::wstring_view text) {
+        ansi = platform.WideToAnsi(text, encoded) && !(first && StartsLikeAMark(encoded));
+        first = false;
+        return ansi && file.Write(encoded);
+    });
+    if (ansi || !file.Restart() || !file.Write("\xEF\xBB\xBF")) return;
+    FormatInPieces(list, rows, separator, chunkChars, piece, [&](std::wstring_view text) {
+        encoded = WideToUtf8(text);
+        return file.Write(encoded);
+    });
+}
+
 std::string EncodeMacroRows(Platform& platform, const StepList& list, wchar_t separator,
                             std::size_t chunkChars) {
-    // The characters of the text, which is the size of its ANSI form in a single-byte code page.
-    std::size_t chars = 0;
-    for (std::size_t row = 0; row < list.Count(); ++row) {
-        chars += kCellCount + 1;  // five separators and CR LF
-        for (int cell = 0; cell < kCellCount; ++cell) chars += list.Cell(row, cell).size();
-    }
-    std::wstring piece;
-    piece.reserve(std::min(chars, chunkChars + 64));
-    std::string bytes;
-    bytes.reserve(chars);
-    std::string encoded;
-    bool ansi = true;
-    FormatInPieces(list, separator, chunkChars, piece, [&](std::wstring_view text) {
-        ansi = platform.WideToAnsi(text, encoded);
-        if (ansi) bytes += encoded;
-        return ansi;
-    });
-    // The same rule as EncodeMacroText: no ANSI form, or one that begins like a mark, goes UTF-8.
-    if (ansi && !StartsLikeAMark(bytes)) return bytes;
-    bytes.assign("\xEF\xBB\xBF");
-    FormatInPieces(list, separator, chunkChars, piece, [&](std::wstring_view text) {
-        bytes += WideToUtf8(text);
-        return true;
-    });
-    return bytes;
+    detail::StringFileWriter bytes;
+    WriteMacroRows(platform, list, list.Count(), separator, bytes, chunkChars);
+    return bytes.Bytes();
 }
 
 std::wstring DecodeMacroBytes(Platform& platform, std::string_view bytes) {
@@ -207,35 +292,33 @@ void AppendMacroRows(std::wstring_view text, wchar_t separator, StepList& list) 
     });
 }
 
-void LoadMacroBytes(Platform& platform, std::string_view bytes, wchar_t separator, StepList& list,
-                    std::size_t chunkBytes) {
-    // The same choice as DecodeTextBytes: a byte-order mark selects the encoding and is dropped.
-    Encoding encoding = Encoding::kAnsi;
-    if (bytes.starts_with("\xEF\xBB\xBF")) {
-        encoding = Encoding::kUtf8;
-        bytes.remove_prefix(3);
-    } else if (bytes.starts_with("\xFF\xFE")) {
-        encoding = Encoding::kUtf16Le;
-        bytes.remove_prefix(2);
-    } else if (bytes.starts_with("\xFE\xFF")) {
-        encoding = Encoding::kUtf16Be;
-        bytes.remove_prefix(2);
-    }
-    std::wstring text;
+std::uint32_t LoadMacroRows(Platform& platform, FileReader& file, wchar_t separator, StepList& list,
+                            std::size_t chunkBytes) {
+    PieceDecoder decoder(platform, file, chunkBytes);
     std::size_t rows = 0;
     std::size_t chars = 0;
-    DecodeInPieces(platform, encoding, bytes, chunkBytes, text, [&](std::wstring_view piece) {
+    std::uint32_t error = decoder.Pass([&](std::wstring_view piece) {
         ForEachRow(piece, separator, [&](const std::array<std::wstring_view, kCellCount>& c) {
             ++rows;
             for (const std::wstring_view cell : c) chars += cell.size();
         });
     });
+    if (error) return error;
     list.Reserve(rows, chars);
-    DecodeInPieces(platform, encoding, bytes, chunkBytes, text, [&](std::wstring_view piece) {
+    const std::size_t before = list.Count();
+    error = decoder.Pass([&](std::wstring_view piece) {
         ForEachRow(piece, separator, [&](const std::array<std::wstring_view, kCellCount>& c) {
             list.Append(c[0], c[1], c[2], c[3], c[4], c[5]);
         });
     });
+    if (error) list.Truncate(before);  // a file that cannot be read adds nothing
+    return error;
+}
+
+void LoadMacroBytes(Platform& platform, std::string_view bytes, wchar_t separator, StepList& list,
+                    std::size_t chunkBytes) {
+    BytesReader file(bytes);
+    LoadMacroRows(platform, file, separator, list, chunkBytes);
 }
 
 }  // namespace orv

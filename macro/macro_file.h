@@ -13,6 +13,7 @@
 // an empty line adds no row.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -37,15 +38,27 @@ void AppendMacroRows(std::wstring_view text, wchar_t separator, StepList& list);
 // Bytes of a file read in pieces of about this size.
 inline constexpr std::size_t kMacroChunkBytes = 16 * 1024;
 
-// Appends one row per non-empty line of the file `bytes` to `list`; the same rows as decoding
-// the whole file and then appending its rows. The bytes are decoded a piece of whole lines at a
-// time, twice: once to count the rows and characters, so that the list is sized exactly once,
-// and once to store them, so that no decoded copy of the whole file is ever held.
+// Appends one row per non-empty line of the file open in `file` (read from its start) to
+// `list`. The file is read through one buffer of about `chunkBytes`, twice: once to count the
+// rows and characters, so that the list is sized exactly once, and once to store them; each
+// piece of whole lines is decoded on its own, so no copy of the whole file, raw or decoded, is
+// ever held. Returns 0, or the system code of a read that failed, and then the list is as it
+// was before.
+std::uint32_t LoadMacroRows(Platform& platform, FileReader& file, wchar_t separator, StepList& list,
+                            std::size_t chunkBytes = kMacroChunkBytes);
+
+// LoadMacroRows for a file's bytes held in memory: the same rows as decoding the whole file and
+// then appending its rows.
 void LoadMacroBytes(Platform& platform, std::string_view bytes, wchar_t separator, StepList& list,
                     std::size_t chunkBytes = kMacroChunkBytes);
 
-// The file bytes for the rows of `list`: the same bytes as EncodeMacroText(FormatMacroText()),
-// encoded a piece of whole rows at a time into one buffer, without the whole text in between.
+// Writes the file bytes for the first `rows` rows of `list` to `file` a piece of whole rows at a
+// time: the same bytes as EncodeMacroText(FormatMacroText()) of those rows, without the whole
+// text or the whole file in memory. Stops at the first failed write.
+void WriteMacroRows(Platform& platform, const StepList& list, std::size_t rows, wchar_t separator,
+                    FileWriter& file, std::size_t chunkChars = kMacroChunkBytes);
+
+// WriteMacroRows for all rows, into one string.
 std::string EncodeMacroRows(Platform& platform, const StepList& list, wchar_t separator,
                             std::size_t chunkChars = kMacroChunkBytes);
 

@@ -115,6 +115,19 @@ void StepList::Clear() {
     Notify(Change::kRows, 0);
 }
 
+void StepList::Truncate(std::size_t count) {
+    if (count >= m_rows.size()) return;
+    for (std::size_t row = count; row < m_rows.size(); ++row) {
+        for (std::uint32_t length : m_rows[row].length) m_liveChars -= length;
+        if (m_selected[row]) --m_selectedCount;
+    }
+    m_rows.resize(count);
+    m_selected.resize(count);
+    if (m_focused != kNone && m_focused >= count) m_focused = kNone;
+    CompactIfWasteful();
+    Notify(Change::kRows, count);
+}
+
 void StepList::Reserve(std::size_t rows, std::size_t chars) {
     m_rows.reserve(m_rows.size() + rows);
     m_selected.reserve(m_selected.size() + rows);

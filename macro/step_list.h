@@ -61,6 +61,8 @@ public:
     void Insert(std::size_t index, const StepRow& row);
     void Delete(std::size_t index);
     void Clear();
+    // Removes the rows from `count` on, so that a load that failed half way adds nothing.
+    void Truncate(std::size_t count);
     // Makes room for `rows` more rows holding `chars` more cell characters in all, so that a
     // loader that has counted them first fills the list without growing (and copying) it.
     void Reserve(std::size_t rows, std::size_t chars);

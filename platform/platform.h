@@ -3,8 +3,10 @@
 // Portable code talks to Windows only through this header.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -74,6 +76,27 @@ public:
     virtual ~TimerHost() = default;
     virtual void Arm(TTimer& timer, std::uint32_t intervalMs) = 0;
     virtual void Disarm(TTimer& timer) = 0;
+};
+
+// A file open for reading from its start, a piece at a time through the caller's buffer.
+class FileReader {
+public:
+    virtual ~FileReader() = default;
+    // Reads up to `size` bytes into `buffer`: the count read, 0 at the end of the file, or
+    // nullopt on failure with `error` set to the system code.
+    virtual std::optional<std::size_t> Read(char* buffer, std::size_t size, std::uint32_t& error) = 0;
+    // Back to the start of the file; false on failure with `error` set.
+    virtual bool Rewind(std::uint32_t& error) = 0;
+};
+
+// The new content of a file, handed over a piece at a time.
+class FileWriter {
+public:
+    virtual ~FileWriter() = default;
+    // Appends `bytes`; false once writing failed (the failure is what the write returns).
+    virtual bool Write(std::string_view bytes) = 0;
+    // Drops everything written so far, to start the content again.
+    virtual bool Restart() = 0;
 };
 
 class Platform : public TimerHost {
@@ -231,6 +254,70 @@ public:
     // Runs `body` on a new thread of its own, which ends with it; false when none could start.
     virtual bool StartThread(std::function<void()> body) = 0;
     virtual std::int32_t PrimaryScreenWidth() = 0;
+    // --- files in pieces: macro files of any size without a whole copy in memory ----------
+    // Opens a file for reading in pieces; nullptr on failure with `error` set to the system
+    // code (the same codes as ReadWholeFile). By default it serves ReadWholeFile's bytes.
+    virtual std::unique_ptr<FileReader> OpenFileReader(const std::wstring& path, std::uint32_t& error);
+    // ReplaceFileContent with the content that `produce` writes a piece at a time, with the
+    // same guarantees and codes; after a failed write (its code is the answer) or an exception
+    // out of `produce` the old file stays as it was. By default the pieces are gathered and
+    // handed to ReplaceFileContent.
+    virtual std::uint32_t ReplaceFileContentInPieces(const std::wstring& path,
+                                                     const std::function<void(FileWriter&)>& produce);
 };
+
+namespace detail {
+
+// Serves bytes held in memory as a file.
+class MemoryFileReader final : public FileReader {
+public:
+    explicit MemoryFileReader(std::string bytes) : m_bytes(std::move(bytes)) {}
+    std::optional<std::size_t> Read(char* buffer, std::size_t size, std::uint32_t&) override {
+        const std::size_t n = std::min(size, m_bytes.size() - m_at);
+        m_bytes.copy(buffer, n, m_at);
+        m_at += n;
+        return n;
+    }
+    bool Rewind(std::uint32_t&) override {
+        m_at = 0;
+        return true;
+    }
+
+private:
+    std::string m_bytes;
+    std::size_t m_at = 0;
+};
+
+// Gathers the pieces into one string.
+class StringFileWriter final : public FileWriter {
+public:
+    bool Write(std::string_view bytes) override {
+        m_bytes.append(bytes);
+        return true;
+    }
+    bool Restart() override {
+        m_bytes.clear();
+        return true;
+    }
+    const std::string& Bytes() const { return m_bytes; }
+
+private:
+    std::string m_bytes;
+};
+
+}  // namespace detail
+
+inline std::unique_ptr<FileReader> Platform::OpenFileReader(const std::wstring& path, std::uint32_t& error) {
+    std::optional<std::string> bytes = ReadWholeFile(path, error);
+    if (!bytes) return nullptr;
+    return std::make_unique<detail::MemoryFileReader>(std::move(*bytes));
+}
+
+inline std::uint32_t Platform::ReplaceFileContentInPieces(const std::wstring& path,
+                                                          const std::function<void(FileWriter&)>& produce) {
+    detail::StringFileWriter writer;
+    produce(writer);
+    return ReplaceFileContent(path, writer.Bytes());
+}
 
 }  // namespace orv

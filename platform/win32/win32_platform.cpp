@@ -139,16 +139,68 @@ bool NameExists(const std::wstring& systemPath) {
     return GetFileAttributesW(systemPath.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-DWORD WriteAll(HANDLE file, const std::string& bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
-        DWORD written = 0;
-        if (!WriteFile(file, bytes.data() + done, part, &written, nullptr)) return GetLastError();
-        done += written;
-    }
-    return FlushFileBuffers(file) ? 0 : GetLastError();
+HANDLE OpenForReading(const std::wstring& path) {
+    return CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
+
+class HandleFileReader final : public FileReader {
+public:
+    explicit HandleFileReader(HANDLE file) : m_file(file) {}
+    ~HandleFileReader() override { CloseHandle(m_file); }
+    HandleFileReader(const HandleFileReader&) = delete;
+    HandleFileReader& operator=(const HandleFileReader&) = delete;
+
+    std::optional<std::size_t> Read(char* buffer, std::size_t size, std::uint32_t& error) override {
+        DWORD got = 0;
+        if (!ReadFile(m_file, buffer, static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30)), &got,
+                      nullptr)) {
+            error = GetLastError();
+            return std::nullopt;
+        }
+        return got;
+    }
+    bool Rewind(std::uint32_t& error) override {
+        if (SetFilePointerEx(m_file, LARGE_INTEGER{}, nullptr, FILE_BEGIN)) return true;
+        error = GetLastError();
+        return false;
+    }
+
+private:
+    HANDLE m_file;
+};
+
+// Writes the content into the open temporary file; the first failure is kept and ends writing.
+class HandleFileWriter final : public FileWriter {
+public:
+    explicit HandleFileWriter(HANDLE file) : m_file(file) {}
+
+    bool Write(std::string_view bytes) override {
+        while (!m_error && !bytes.empty()) {
+            const DWORD part = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+            DWORD written = 0;
+            if (!WriteFile(m_file, bytes.data(), part, &written, nullptr)) m_error = GetLastError();
+            bytes.remove_prefix(written);
+        }
+        return !m_error;
+    }
+    bool Restart() override {
+        if (!m_error &&
+            !(SetFilePointerEx(m_file, LARGE_INTEGER{}, nullptr, FILE_BEGIN) && SetEndOfFile(m_file))) {
+            m_error = GetLastError();
+        }
+        return !m_error;
+    }
+    // The first failure, else that of flushing the content to disk; 0 when all went well.
+    DWORD Finish() {
+        if (!m_error && !FlushFileBuffers(m_file)) m_error = GetLastError();
+        return m_error;
+    }
+
+private:
+    HANDLE m_file;
+    DWORD m_error = 0;
+};
 
 }  // namespace
 
@@ -203,8 +255,7 @@ bool Win32Platform::FileExists(const std::wstring& path) {
 }
 
 std::optional<std::string> Win32Platform::ReadWholeFile(const std::wstring& path, std::uint32_t& error) {
-    HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    HANDLE file = OpenForReading(path);
     if (file == INVALID_HANDLE_VALUE) {
         error = GetLastError();
         return std::nullopt;
@@ -228,7 +279,22 @@ std::optional<std::string> Win32Platform::ReadWholeFile(const std::wstring& path
     return bytes;
 }
 
+std::unique_ptr<FileReader> Win32Platform::OpenFileReader(const std::wstring& path, std::uint32_t& error) {
+    HANDLE file = OpenForReading(path);
+    if (file == INVALID_HANDLE_VALUE) {
+        error = GetLastError();
+        return nullptr;
+    }
+    error = 0;
+    return std::make_unique<HandleFileReader>(file);
+}
+
 std::uint32_t Win32Platform::ReplaceFileContent(const std::wstring& path, const std::string& bytes) {
+    return ReplaceFileContentInPieces(path, [&](FileWriter& file) { file.Write(bytes); });
+}
+
+std::uint32_t Win32Platform::ReplaceFileContentInPieces(const std::wstring& path,
+                                                        const std::function<void(FileWriter&)>& produce) {
     // The new content goes to "<name>.orvtmp" beside the file and replaces it only once it is
     // whole on disk, so a crash or a full disk leaves the previous file intact. The name is
     // fixed so that a run killed mid-write leaves at most one such file, which the next write
@@ -257,7 +323,16 @@ std::uint32_t Win32Platform::ReplaceFileContent(const std::wstring& path, const 
     HANDLE file =
         CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return GetLastError();
-    DWORD code = WriteAll(file, bytes);
+    DWORD code = 0;
+    try {
+        HandleFileWriter writer(file);
+        produce(writer);
+        code = writer.Finish();
+    } catch (...) {
+        CloseHandle(file);
+        DeleteFileW(temp.c_str());
+        throw;
+    }
     CloseHandle(file);
     if (code) {
         DeleteFileW(temp.c_str());

@@ -99,6 +99,10 @@ public:
     std::wstring ShortDateToday() override;
     bool StartThread(std::function<void()> body) override;
     std::int32_t PrimaryScreenWidth() override;
+    // Files in pieces.
+    std::unique_ptr<FileReader> OpenFileReader(const std::wstring& path, std::uint32_t& error) override;
+    std::uint32_t ReplaceFileContentInPieces(const std::wstring& path,
+                                             const std::function<void(FileWriter&)>& produce) override;
 
 private:
     bool Fail() {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <random>
 
@@ -212,6 +213,97 @@ TEST(MacroFile, PiecewiseLoadingReadsAsTheWholeFile) {
                 ASSERT_EQ(Rows(loaded), Rows(expected)) << "round " << round << ", pieces of " << chunk
                                                         << ", file " << testing::PrintToString(bytes);
             }
+        }
+    }
+}
+
+// A file served in reads of at most `most` bytes, as a network share may answer, whose reading
+// can fail at byte `failAt` of the `failPass`-th pass over it (the loader reads a file twice).
+class PiecemealReader : public FileReader {
+public:
+    static constexpr std::uint32_t kReadFault = 23;  // "data error (cyclic redundancy check)"
+
+    PiecemealReader(std::string bytes, std::size_t most, int failPass = 0, std::size_t failAt = 0)
+        : m_bytes(std::move(bytes)), m_most(most), m_failPass(failPass), m_failAt(failAt) {}
+
+    std::optional<std::size_t> Read(char* buffer, std::size_t size, std::uint32_t& error) override {
+        std::size_t end = std::min({m_bytes.size(), m_at + size, m_at + m_most});
+        if (m_pass == m_failPass) {
+            if (m_at >= m_failAt) {
+                error = kReadFault;
+                return std::nullopt;
+            }
+            end = std::min(end, m_failAt);
+        }
+        const std::size_t n = m_bytes.copy(buffer, end - m_at, m_at);
+        m_at += n;
+        return n;
+    }
+    bool Rewind(std::uint32_t&) override {
+        ++m_pass;
+        m_at = 0;
+        return true;
+    }
+
+private:
+    std::string m_bytes;
+    std::size_t m_most;
+    int m_pass = 1;
+    int m_failPass;
+    std::size_t m_failAt;
+    std::size_t m_at = 0;
+};
+
+const std::string kUtf16File(
+    "\xFF\xFE"
+    "1\0,\0\xE9\0\r\0\n\0"
+    "2\0,\0X\0\n\0",
+    20);
+const std::string kLongLineFile = "\xEF\xBB\xBF" + std::string(100, '7') +
+                                  ",\xC3\xA9\r\n\r\n"
+                                  "3,4\r"
+                                  "5,6";
+
+// Reads shorter than asked for, the mark split over them, lines longer than the buffer: the
+// same rows as decoding the whole file.
+TEST(MacroFile, ShortReadsLoadAsTheWholeFile) {
+    FakePlatform os;
+    for (const std::string& bytes : {std::string("1,2,X,,,\r\n3,4\n\xE9,5\r"), kUtf16File, kLongLineFile}) {
+        StepList expected;
+        AppendMacroRows(DecodeMacroBytes(os, bytes), L',', expected);
+        for (const std::size_t most : {1, 2, 3, 7}) {
+            for (const std::size_t chunk : {1, 5, 16, 4096}) {
+                PiecemealReader file(bytes, most);
+                StepList loaded;
+                EXPECT_EQ(LoadMacroRows(os, file, L',', loaded, chunk), 0u);
+                EXPECT_EQ(Rows(loaded), Rows(expected)) << "reads of " << most << ", pieces of " << chunk
+                                                        << ", file " << testing::PrintToString(bytes);
+            }
+        }
+    }
+}
+
+// A read that fails, while counting or while storing, answers its code and leaves the list as
+// it was: a file that cannot be read adds nothing.
+TEST(MacroFile, AFileThatFailsToReadAddsNoRows) {
+    FakePlatform os;
+    const std::string bytes = "1,2,X,,,\r\n3,4,,X,,\r\n5,6,,,X,\r\n";
+    const struct {
+        int pass;
+        std::size_t at;
+    } cases[] = {{1, 0}, {1, 12}, {2, 0}, {2, 12}, {2, bytes.size() - 1}};
+    for (const auto& c : cases) {
+        for (const std::size_t chunk : {4, 4096}) {
+            PiecemealReader file(bytes, 5, c.pass, c.at);
+            StepList list;
+            list.Append(R(L"kept", L"row"));
+            list.SetSelected(0, true);
+            list.SetFocused(0);
+            EXPECT_EQ(LoadMacroRows(os, file, L',', list, chunk), PiecemealReader::kReadFault);
+            EXPECT_EQ(Rows(list), std::vector<StepRow>{R(L"kept", L"row")})
+                << "pass " << c.pass << " failing at " << c.at << ", pieces of " << chunk;
+            EXPECT_EQ(list.SelectedCount(), 1u);
+            EXPECT_EQ(list.Focused(), 0u);
         }
     }
 }

@@ -2,6 +2,8 @@
 // Insert Wait and the step editor, driven through the handlers.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/errors.h"
 #include "app/main_form.h"
 #include "platform/fake/fake_platform.h"
@@ -57,6 +59,32 @@ TEST_F(MacroFormTest, SaveWritesTheRowsAndNamesTheFile) {
     EXPECT_EQ(f.Caption(), L"clicks.csv - QUENZAL - Orvalin");
     EXPECT_EQ(Setting("LastUsedFile"), "C:\\Users\\user\\AppData\\Roaming\\clicks.csv");
     EXPECT_NE(std::find(os.log.begin(), os.log.end(), L"SaveDialog CSV File (*.csv)|*.csv csv"), os.log.end());
+}
+
+// A save dialog during which something else runs, as recording's timer or mouse hook does
+// while the dialog's own message loop turns.
+class SaveDialogPlatform : public FakePlatform {
+public:
+    std::function<void()> whileOpen;
+    std::optional<std::wstring> SaveFileDialog(WindowRef owner, const std::wstring& filter,
+                                               const std::wstring& defaultExt) override {
+        if (whileOpen) whileOpen();
+        return FakePlatform::SaveFileDialog(owner, filter, defaultExt);
+    }
+};
+
+TEST(MacroFormSave, RowsAddedWhileTheSaveDialogIsOpenAreNotSaved) {
+    SaveDialogPlatform os;
+    os.InstallOwnVersionResource();
+    TAppForm f(os);
+    f.FormCreate();
+    f.StartTimers();
+    f.ListView1.Append(StepRow::Click(L"512", L"300", L"X"));
+    os.whileOpen = [&] { f.ListView1.Append(StepRow::Click(L"7", L"8")); };
+    os.saveAnswers = {kMacro};
+    f.Button5.Click();
+    EXPECT_EQ(os.FileBytes(kMacro), "512,300,X,,,\r\n");
+    EXPECT_EQ(f.ListView1.Count(), 2u);
 }
 
 TEST_F(MacroFormTest, AFailedSaveReportsAndLeavesCaptionAndLastFileAlone) {
