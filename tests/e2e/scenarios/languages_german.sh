@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The interface language follows the display language: started with a German one, the two
 # translated boxes of the main window (the Insert Wait error and the Reset to Defaults question)
-# are German while the main window stays English; without the Languages folder they are English;
-# a language file that is not UTF-8 is reported and start-up completes, in English.
+# and the hotkey dialog are German while the main window stays English; without the Languages
+# folder they are English; a language file that is not UTF-8 is reported and start-up
+# completes, in English.
 # shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 e2e_begin languages_german
@@ -41,6 +42,19 @@ expect_eq "its answers" "Ja|Nein" "${R[1]}"
 shot languages_german-reset
 drv wait-window "Bestätigung" 1000 press Nein wait-window-gone "Bestätigung" 20000 >/dev/null ||
   fail "the question did not go after Nein"
+
+# The hotkey dialog behind the record pencil, German too.
+hotkey_caption="Tastenkombination ändern"
+click_control "$kButton3"
+if drv_read_ok wait-window "$hotkey_caption" 20000 dialog-text dialog-buttons; then
+  expect_eq "hotkey dialog label in German" "Tastenkombination:" "${R[0]}"
+  expect_eq "hotkey dialog buttons in German" "OK|Abbrechen" "${R[1]}"
+  shot languages_german-hotkey
+  drv wait-window "$hotkey_caption" 1000 press Abbrechen wait-window-gone "$hotkey_caption" 20000 >/dev/null ||
+    fail "the hotkey dialog did not close on Abbrechen"
+else
+  e2e_mismatch "no hotkey dialog captioned $hotkey_caption"
+fi
 orv_stop
 
 # The same display language without the Languages folder: English.
