@@ -526,6 +526,9 @@ void TAppForm::ShowModalWindow(const std::function<void()>& show) {
 
 void TAppForm::ApplicationEvents1Minimize() {
     m_minimized = true;
+    // Nobody sees the panels now: the cursor timer rests (100 wake-ups a second cost a waiting
+    // tray program a few percent of a core) and the restore brings them up to date.
+    TimerStatusMouse.SetEnabled(false);
     if (!MinimizetoSystemTray1.Checked()) return;  // the window stays on the taskbar
     m_platform.HideWindow(m_window);               // minimized already, it stays so
     TrayIcon1.SetHint(m_identity.AppTitle);
@@ -536,6 +539,7 @@ void TAppForm::ApplicationEvents1Restore() {
     if (!m_minimized) return;
     m_minimized = false;
     TimerStatusMouseTimer();
+    if (m_timersStarted) TimerStatusMouse.SetEnabled(true);
 }
 
 void TAppForm::TrayIcon1Click() {

@@ -625,12 +625,13 @@ TEST_F(MainFormTest, WhileMinimizedTheCursorPanelsWaitAndCatchUpOnTheRestore) {
         f.ApplicationEvents1Minimize();
         os.cursor = {-30, 40};
         os.Advance(1000);
-        EXPECT_TRUE(f.TimerStatusMouse.Enabled());  // it keeps ticking
+        EXPECT_FALSE(f.TimerStatusMouse.Enabled());  // it rests while nobody sees the panels
         EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: 10");
         if (c.tray) f.TrayIcon1.Click();
         f.ApplicationEvents1Restore();  // what the system reports when the window is back
         EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: -30");
         EXPECT_EQ(f.StatusBar1.PanelText(1), L"Y: 40");
+        EXPECT_TRUE(f.TimerStatusMouse.Enabled());
         os.cursor = {1, 2};
         os.Advance(10);
         EXPECT_EQ(f.StatusBar1.PanelText(0), L"X: 1");
