@@ -22,7 +22,12 @@ namespace {
 
 constexpr wchar_t kSplitterClass[] = L"OrvalinSplitter";
 constexpr UINT kMsgSplitterDrag = WM_APP + 1;  // wParam: the pointer's x in the parent's client area
-constexpr UINT kMsgListGrew = WM_APP + 2;      // rows were appended: show them (coalesced)
+// Rows appended by recording reach the list view on a frame timer: the mouse hook that appends
+// them must return at once, and a message posted per turn of the loop costs each event a round
+// trip to the window system. The timer ends itself after a second without new rows.
+constexpr UINT_PTR kTimerListGrow = 0x4C47;
+constexpr UINT kListGrowFrameMs = 16;
+constexpr int kListGrowIdleFrames = 60;
 constexpr UINT kMsgTrayIcon = WM_APP + 3;      // lParam: the mouse message on the tray icon
 
 // Client size at 96 DPI when the window is created, and the smallest it may get.
@@ -709,9 +714,13 @@ void MainWindow::OnListChange(const StepList::Change& change) {
     if (m_listFromView) return;  // the view shows it already
     if (change.kind == StepList::Change::kAppended) {
         // Recording appends from the mouse hook, which must return quickly: the list view
-        // learns of new rows once per turn of the message loop, not once per row.
-        if (!m_listGrowPending) PostMessageW(m_hwnd, kMsgListGrew, 0, 0);
+        // learns of new rows once a frame, not once per row.
         m_listGrowPending = true;
+        m_listGrowIdleFrames = 0;
+        if (!m_listGrowTimerArmed) {
+            m_listGrowTimerArmed = SetTimer(m_hwnd, kTimerListGrow, kListGrowFrameMs, nullptr) != 0;
+            if (!m_listGrowTimerArmed) PostMessageW(m_hwnd, WM_TIMER, kTimerListGrow, 0);  // one flush at least
+        }
         return;
     }
     FlushListGrowth();  // anything else may name the new rows
@@ -847,8 +856,14 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp));
             return 0;
-        case kMsgListGrew:
-            FlushListGrowth();
+        case WM_TIMER:
+            if (wp != kTimerListGrow) break;
+            if (m_listGrowPending) {
+                FlushListGrowth();
+            } else if (m_listGrowTimerArmed && ++m_listGrowIdleFrames >= kListGrowIdleFrames) {
+                KillTimer(m_hwnd, kTimerListGrow);
+                m_listGrowTimerArmed = false;
+            }
             return 0;
         case kMsgSplitterDrag: {
             const int x = MulDiv(static_cast<int>(static_cast<INT_PTR>(wp)), 96, static_cast<int>(m_dpi));

@@ -83,6 +83,8 @@ private:
     bool m_listFromView = false;  // the list view itself reported the selection change
     bool m_listDragging = false;
     bool m_listGrowPending = false;               // rows appended that the view has not counted yet
+    bool m_listGrowTimerArmed = false;            // the frame timer that counts them in
+    int m_listGrowIdleFrames = 0;                 // frames without new rows; the timer ends itself
     std::size_t m_scrollPending = StepList::kNone;  // row to scroll to once they are counted
     std::wstring m_cellBuffer;    // text handed to the list view for one cell
     std::map<int, TMenuItem*> m_commands;
