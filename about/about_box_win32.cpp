@@ -120,17 +120,8 @@ AboutBoxWindow::~AboutBoxWindow() {
 }
 
 void AboutBoxWindow::ShowModal(HWND owner, Win32Platform& platform, const AppIdentity& identity) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc = {sizeof wc};
-        wc.style = CS_DBLCLKS;
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = kClassName;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
+    win32::RegisterWindowClassOnce(kClassName, WndProc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)),
+                                   CS_DBLCLKS);
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
 
     HDC screen = GetDC(nullptr);

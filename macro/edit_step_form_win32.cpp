@@ -31,16 +31,7 @@ enum : int {
 }  // namespace
 
 void StepEditorWindow::Open(std::unique_ptr<TFormEditStep> form, HWND owner, Win32Platform& platform) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc = {sizeof wc};
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClassName;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
+    win32::RegisterWindowClassOnce(kClassName, WndProc);
     auto* window = new StepEditorWindow(std::move(form), platform);  // deleted at WM_NCDESTROY
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
     const DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;

@@ -16,16 +16,7 @@ enum : int { kHeading = 301, kQuestion, kMemo, kEmailLabel, kEmail, kSend };
 }  // namespace
 
 void FeedbackWindow::ShowModal(TFeedbackForm& form, HWND owner, Win32Platform& platform) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc = {sizeof wc};
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClassName;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
+    win32::RegisterWindowClassOnce(kClassName, WndProc);
     FeedbackWindow window(form, platform);
     window.m_dpi = win32::WindowDpi(owner);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;

@@ -16,16 +16,7 @@ constexpr int kAnimationFrames = 10;
 }  // namespace
 
 void NewVerWindow::Create(TNewVer& form, HWND owner, Win32Platform& platform) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc = {sizeof wc};
-        wc.lpfnWndProc = WndProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kClassName;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
+    win32::RegisterWindowClassOnce(kClassName, WndProc);
     auto* window = new NewVerWindow(form, owner, platform);  // deleted at WM_NCDESTROY
     window->m_dpi = win32::WindowDpi(owner);
     // Owned and a tool window: no taskbar button of its own.

@@ -15,6 +15,19 @@ std::wstring WindowText(HWND hwnd) {
     return text;
 }
 
+void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH background, UINT style) {
+    WNDCLASSEXW existing = {sizeof existing};
+    if (GetClassInfoExW(GetModuleHandleW(nullptr), name, &existing)) return;
+    WNDCLASSEXW wc = {sizeof wc};
+    wc.style = style;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background ? background : reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);  // a failure shows when the window cannot be created
+}
+
 UINT WindowDpi(HWND hwnd) {
     // Windows 10 1607 and later know each window's DPI; older systems (and Wine) fall back to
     // the screen's.

@@ -15,6 +15,9 @@ UINT WindowDpi(HWND hwnd);  // the window's DPI, or the screen's where the syste
 void AdjustForDpi(RECT& rect, DWORD style, DWORD exStyle, bool menu, UINT dpi);
 HFONT CreateUiFont(const wchar_t* face, int pixelHeight, int weight);
 void CentreOver(HWND window, HWND over);  // over the other window, or the work area without one
+// Registers a window class of this module once per process (the arrow cursor, the given
+// background and class style); later calls for the same name do nothing.
+void RegisterWindowClassOnce(const wchar_t* name, WNDPROC proc, HBRUSH background = nullptr, UINT style = 0);
 
 // Caption, enabled and visible state of a model onto its control.
 void MirrorText(HWND hwnd, const Control& model);
