@@ -197,7 +197,7 @@ play_run() {
         if (k >= sent) { stray++; next }
         at[n] = $1; row[n] = k; n++; last = k
       }
-      BEGIN { last = -1 }
+      BEGIN { last = -1; n = 0 }  # n numeric from the start: at[""] is not at[0]
       END {
         if (n == 0) { printf "%s 0 %d %d 0 0 0 0 0\n", head, sent, stray; exit }
         start = at[0] - row[0] * d
