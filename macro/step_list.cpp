@@ -181,15 +181,33 @@ void StepList::ClearSelection() {
 
 bool StepList::ShowHeld() {
     const bool held = m_heldSelection || m_heldScroll != kNone;
+    // The scroll first: the view may scroll by itself to a newly focused row that it does not
+    // show, by the least amount, which is what following by pages avoids.
+    if (m_heldScroll != kNone) {
+        const std::size_t row = std::exchange(m_heldScroll, kNone);
+        if (row < m_rows.size()) {
+            if (OnFollowRow) {
+                OnFollowRow(row);
+            } else {
+                ScrollIntoView(row);
+            }
+        }
+    }
     if (m_heldSelection) {
         m_heldSelection = false;
         Notify(Change::kSelectionReset);
     }
-    if (m_heldScroll != kNone) {
-        const std::size_t row = std::exchange(m_heldScroll, kNone);
-        if (row < m_rows.size()) ScrollIntoView(row);
-    }
     return held;
+}
+
+std::size_t StepList::FollowScrollTarget(std::size_t row, std::size_t top, std::size_t perPage,
+                                         std::size_t count) {
+    if (row >= count) return kNone;
+    if (perPage == 0) return row;  // no room to show a page: just the row
+    if (row >= top && row - top < perPage) return kNone;
+    if (row < top) return row;  // scrolled up to, it lands at the top
+    // Scrolled down to, the target lands at the bottom: a page on from the row puts the row on top.
+    return std::min(count - 1, row + perPage - 1);
 }
 
 void StepList::SetFocused(std::size_t row) {

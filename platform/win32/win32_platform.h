@@ -117,6 +117,16 @@ private:
     std::wstring m_appTitle = L"Orvalin";
     // The platform is made first thing on the user-interface thread: this is its locale at start.
     std::uint32_t m_startupLocale = ::GetThreadLocale();
+    // SendMouse: the button swap and the virtual desktop, read again once they are this old.
+    struct MouseMetrics {
+        bool swapped = false;
+        int left = 0, top = 0, width = 0, height = 0;
+        std::uint64_t readAtMs = 0;
+        bool read = false;
+    };
+    static constexpr std::uint64_t kMouseMetricsMaxAgeMs = 100;
+    const MouseMetrics& CurrentMouseMetrics();
+    MouseMetrics m_mouseMetrics;
 };
 
 // Runs a handler at the boundary between Windows and our code: an exception becomes the

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <string>
+#include <vector>
 
 namespace orv {
 namespace {
@@ -80,6 +82,46 @@ TEST(StepList, AppendScrollsTheNewRowIntoView) {
     list.Append(StepRow::Click(L"1", L"2"));
     list.Append(StepRow::Click(L"3", L"4"));
     EXPECT_EQ(scrolled, (std::vector<std::size_t>{0, 1}));
+}
+
+TEST(StepList, AHeldPlayingRowIsFollowedBeforeTheSelectionIsShown) {
+    // The view scrolls by itself, by the least amount, to a newly focused row it does not show;
+    // following by pages only works when the follow-up comes first.
+    StepList list = ListOf(L"abcdef");
+    std::vector<std::string> calls;
+    list.OnScrollIntoView = [&](std::size_t row) { calls.push_back("scroll " + std::to_string(row)); };
+    list.OnFollowRow = [&](std::size_t row) { calls.push_back("follow " + std::to_string(row)); };
+    list.OnChange = [&](const StepList::Change& change) {
+        if (change.kind == StepList::Change::kSelectionReset) calls.push_back("selection");
+    };
+    list.HoldView();
+    list.ScrollIntoView(4);
+    list.SetSelected(4, true);
+    list.SetFocused(4);
+    list.EndHold();
+    EXPECT_TRUE(calls.empty());
+    EXPECT_TRUE(list.ShowHeld());
+    EXPECT_EQ(calls, (std::vector<std::string>{"follow 4", "selection"}));
+}
+
+TEST(StepList, ThePlayingRowTurnsThePageInsteadOfScrollingEachFrame) {
+    constexpr std::size_t kNone = StepList::kNone;
+    struct Case {
+        std::size_t row, top, perPage, count, target;
+    } const cases[] = {
+        {5, 0, 20, 100, kNone},    // visible
+        {19, 0, 20, 100, kNone},   // the last visible row
+        {20, 0, 20, 100, 39},      // just below: the next page, with the row on top
+        {70, 0, 20, 100, 89},      // far below
+        {90, 0, 20, 100, 99},      // near the end: the last row at the bottom
+        {0, 80, 20, 100, 0},       // a new pass starts above: the row lands on top
+        {3, 0, 0, 100, 3},         // a view with no room shows the row itself
+        {100, 0, 20, 100, kNone},  // no such row
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(StepList::FollowScrollTarget(c.row, c.top, c.perPage, c.count), c.target)
+            << "row " << c.row << " top " << c.top;
+    }
 }
 
 }  // namespace
