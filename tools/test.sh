@@ -11,6 +11,10 @@ bash "$root/tools/build.sh" all
 status=0
 echo "== unit tests"
 (cd "$root/build/native" && ctest --output-on-failure --timeout 120) || status=1
+echo "== unit tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+(cd "$root/build/asan" && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
+  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --output-on-failure --timeout 300 -E '^server_tests$') || status=1
 echo "== end-to-end tests (Wine)"
 (cd "$root/build/win" && ctest --output-on-failure) || status=1
 
