@@ -10,7 +10,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick          # a display, a hand and eyes for the tests
   locales                                           # a German locale for Wine in the language tests
   librsvg2-bin icoutils                             # pictures and icons from their SVG sources
-  zip unzip                                         # the portable archive, and its test
+  zip unzip nsis                                    # the portable archive and the installer
   # online services: PCRE for the e-mail check, dpkg-dev to unpack PCRE's source for MinGW,
   # and the maker's server (nginx, php-fpm, SQLite) that the online tests start locally
   libpcre3-dev dpkg-dev nginx-light php-fpm php-cli php-sqlite3 openssl ca-certificates curl
