@@ -41,14 +41,24 @@ target="${location}\\orvalin.exe"
 # Started from there, it shows its window and keeps its settings beside itself.
 APP_DIR=$install_dir
 orv_start
+# Installing over the running program gives up cleanly (exit code 2) instead of half-way.
+status=0
+wine "$setup" /S >>"$E2E_LOG" 2>&1 9>&- || status=$?
+expect_eq "the silent install over a running Orvalin" 2 "$status"
+cmp -s "$install_dir/orvalin.exe" "$ORV_EXE" || e2e_mismatch "the install over a running Orvalin changed its files"
 orv_stop
 expect_file "$install_dir/settings.ini"
 echo "user data" >"$install_dir/my macro.csv"
+# A language file of the user's own, beside the installed ones, is not the installer's to remove.
+echo "; mine" >"$install_dir/Languages/Mine.lang.txt"
 
 wine "$install_dir/uninstall.exe" /S >>"$E2E_LOG" 2>&1 9>&- || fail "the silent uninstall ended with status $?"
 # The uninstaller runs on from a copy of itself in the temporary folder.
 wait_until 30 eval '[[ ! -e $install_dir/uninstall.exe ]]' || fail "the uninstaller did not remove itself"
-for f in orvalin.exe license.txt Languages; do expect_no_file "$install_dir/$f"; done
+for f in orvalin.exe license.txt Languages/German.lang.txt Languages/LanguageCodes.csv; do
+  expect_no_file "$install_dir/$f"
+done
+expect_file "$install_dir/Languages/Mine.lang.txt"
 expect_no_file "${links[0]}"
 expect_file "$install_dir/settings.ini"
 expect_file "$install_dir/my macro.csv"
