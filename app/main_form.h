@@ -234,6 +234,8 @@ private:
     void WriteSwitch(const wchar_t* key, bool on);
     void SetCaptionFromFile(const std::wstring& fileName);
     void PerformRow(std::size_t row);
+    std::int64_t PlanAheadUs() const;  // how long before its deadline a row is handed over
+    void HoldPlayingRow(std::size_t row);
     // Playback on fixed deadlines; the list view follows the playing row at the display's pace.
     void PlaySlot();                // one row, or the end of a pass
     void ShowPlayingRow(bool now);  // at once, or when a frame is due

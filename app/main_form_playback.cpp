@@ -2,6 +2,7 @@
 // The Play button's caption is the state: running exactly while it reads "Stop".
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/errors.h"
 #include "app/main_form.h"
@@ -21,6 +22,11 @@ constexpr std::int64_t kFrameUs = 16'667;
 // Rows that fell due are served back to back, but the message loop gets its turn at least this
 // often, so that input, painting and Stop are handled while sending cannot keep up.
 constexpr std::int64_t kMaxServeUs = 10'000;
+
+// A row is handed to the input thread up to this long before it is due, and the thread sends
+// it on time: a tick that comes late (painting, another program's load) or a row's own work on
+// this thread no longer delays the input. Short enough that the highlight is never a frame ahead.
+constexpr std::int64_t kPlanAheadUs = 4'000;
 
 }  // namespace
 
@@ -52,6 +58,12 @@ void TAppForm::PlayDugmeBasildi() {
         return;
     }
     // Stopped by the user: no cursor restore, the Loop field stays, no closing countdown.
+    // Nothing handed to the input thread is sent after this; rows handed over ahead of their time
+    // were not played, so the highlight goes back to the last one that was.
+    const auto unsent = m_platform.DropQueuedMouse();
+    if (unsent && *unsent > 0 && *unsent <= ListView1.Count()) {
+        HoldPlayingRow(static_cast<std::size_t>(*unsent - 1));
+    }
     RecordNormaleDon();
     TimerWait.SetEnabled(false);
     TimerPlay.SetEnabled(false);
@@ -68,7 +80,7 @@ void TAppForm::TimerPlayTimer() {
     // due while the one before it was sent follows at once, without waiting for another tick.
     const std::int64_t began = m_platform.MonotonicMicros();
     std::int64_t now = began;
-    while (m_playSchedule.Due(now)) {
+    while (m_playSchedule.Due(now + PlanAheadUs())) {
         if (m_playSchedule.Take(now)) {
             // Stalled: the schedule starts again from now, and so must the timer that wakes us.
             TimerPlay.SetEnabled(false);
@@ -82,6 +94,15 @@ void TAppForm::TimerPlayTimer() {
     }
     // Waiting longer than a step: show where the run stands.
     if (!TimerPlay.Enabled()) ShowPlayingRow(true);
+}
+
+std::int64_t TAppForm::PlanAheadUs() const {
+    // Locking the cursor and restoring it after each step happen around the row's input on this
+    // thread, so such rows are played when due, after what was handed over before them. (The
+    // lock cannot go with the input: under Wine a ClipCursor from a thread without the foreground
+    // window is carried out later by the window's own thread, after the cursor restore.)
+    const bool aroundEachRow = LockMouse1.Checked() || RestoreMousePositionAfterEachStep1.Checked();
+    return aroundEachRow ? 0 : kPlanAheadUs;
 }
 
 void TAppForm::ShowPlayingRow(bool now) {
@@ -103,14 +124,8 @@ void TAppForm::PlaySlot() {
 }
 
 void TAppForm::PerformRow(std::size_t row) {
-    // The model holds the playing row at once; the view catches up in ShowPlayingRow.
-    ListView1.HoldView();
-    ListView1.ScrollIntoView(row);
-    ListView1.ClearSelection();
-    ListView1.SetSelected(row, true);
-    ListView1.SetFocused(row);
-    ListView1.EndHold();
-
+    HoldPlayingRow(row);
+    const std::int64_t due = m_playSchedule.TakenDue();
     if (row == 0 && RestoreMousePositionAfterEachLoop1.Checked()) SavedCursorPos = m_platform.CursorPos();
     try {
         const std::wstring_view wait = ListView1.Cell(row, kCellWait);
@@ -133,6 +148,11 @@ void TAppForm::PerformRow(std::size_t row) {
         const std::wstring left(ListView1.Cell(row, kCellLeft));
         const std::wstring right(ListView1.Cell(row, kCellRight));
         const std::wstring middle(ListView1.Cell(row, kCellMiddle));
+        if (PlanAheadUs() > 0) {
+            m_platform.QueueMouse(due, PlanClick(x, y, left, right, middle), row);
+            return;
+        }
+        m_platform.FinishQueuedMouse();  // the rows handed over before this one go first
         if (LockMouse1.Checked()) {
             m_platform.ClipCursor(Rect{x, y, x, y});
             try {
@@ -152,7 +172,20 @@ void TAppForm::PerformRow(std::size_t row) {
     }
 }
 
+void TAppForm::HoldPlayingRow(std::size_t row) {
+    // The model holds the playing row at once; the view catches up in ShowPlayingRow.
+    ListView1.HoldView();
+    ListView1.ScrollIntoView(row);
+    ListView1.ClearSelection();
+    ListView1.SetSelected(row, true);
+    ListView1.SetFocused(row);
+    ListView1.EndHold();
+}
+
 void TAppForm::EndOfPass() {
+    // The pass ends when its last row has been sent: the cursor restore, the window coming back
+    // and the next pass follow it.
+    m_platform.FinishQueuedMouse();
     StatusBar1.SetPanelText(3, L"");
     if (RestoreMousePositionAfterEachLoop1.Checked()) m_platform.SetCursorPos(SavedCursorPos);
     // The fields are read now: changes made during the pass count.
@@ -189,7 +222,7 @@ void TAppForm::TimerWaitTimer() {
     TimerPlay.SetEnabled(true);  // the next row follows one full Step Delay after the pause
     // The schedule counts the pause from when its row was due: a pause row served late, while
     // rows were catching up, may leave the next row due already.
-    if (m_playSchedule.Due(m_platform.MonotonicMicros())) TimerPlayTimer();
+    if (m_playSchedule.Due(m_platform.MonotonicMicros() + PlanAheadUs())) TimerPlayTimer();
 }
 
 void TAppForm::TimerCloseTimer() {

@@ -231,6 +231,16 @@ public:
     // --- clock (playback schedule) -------------------------------------------------------------
     // Microseconds of the monotonic clock the timer host schedules its ticks on.
     virtual std::int64_t MonotonicMicros() = 0;
+    // --- playback's input thread -----------------------------------------------------------------
+    // Sends `ops` at `dueUs` (MonotonicMicros) from a thread of its own, after all input queued
+    // before it, so that rows keep their deadlines however busy the user-interface thread is.
+    // A send that fails beeps (MessageBeep(0)) on that thread. `tag` is the caller's (a row).
+    virtual void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) = 0;
+    // Forgets the queued input. When it returns, nothing queued before it is sent any more and a
+    // send that was under way has ended. Answers the tag of the first input forgotten, if any.
+    virtual std::optional<std::uint64_t> DropQueuedMouse() = 0;
+    // Returns when all queued input has been sent.
+    virtual void FinishQueuedMouse() = 0;
     // --- online services: form posts, registry, the update-check thread ------------------------
     // Posts `body` (application/x-www-form-urlencoded) with the header "Connection: close";
     // `timeoutMs` limits the connect and the wait for the answer each. Answers the body and

@@ -40,6 +40,8 @@ public:
     // (the end of a pause that is still running).
     void SetStep(std::uint32_t stepMs) { m_stepUs = std::int64_t{stepMs} * 1000; }
     std::int64_t NextDue() const { return m_from + m_stepUs; }
+    // When the slot just taken was due (or, after a stall, taken); a Wait moves it on.
+    std::int64_t TakenDue() const { return m_from; }
 
 private:
     std::int64_t m_stepUs = 0;

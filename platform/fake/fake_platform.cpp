@@ -81,6 +81,19 @@ void FakePlatform::Disarm(TTimer& timer) { m_timers.erase(&timer); }
 void FakePlatform::Advance(std::uint64_t ms) {
     const std::uint64_t target = m_nowUs + ms * 1000;
     for (;;) {
+        // Queued input due before every tick still due goes first, at its own time.
+        if (!m_queuedMouse.empty()) {
+            const auto due = static_cast<std::uint64_t>(std::max<std::int64_t>(m_queuedMouse.front().dueUs, 0));
+            bool tickFirst = false;
+            for (const auto& [timer, entry] : m_timers) tickFirst = tickFirst || entry.due < due;
+            if (due <= target && !tickFirst) {
+                m_nowUs = std::max(m_nowUs, due);
+                QueuedMouse item = std::move(m_queuedMouse.front());
+                m_queuedMouse.pop_front();
+                SendQueuedMouse(item);
+                continue;
+            }
+        }
         auto next = m_timers.end();
         for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
             if (it->second.due > target) continue;
@@ -380,6 +393,41 @@ void FakePlatform::SendMouse(const std::vector<MouseOp>& ops) {
         input.push_back({NowMs(), op});
     }
     m_nowUs += std::exchange(nextSendMouseCostUs, 0);
+}
+
+void FakePlatform::QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) {
+    m_queuedMouse.push_back({dueUs, std::move(ops), tag});
+    // Due already and nothing before it: the input thread sends it at once.
+    if (m_queuedMouse.size() == 1 && dueUs <= static_cast<std::int64_t>(m_nowUs)) {
+        QueuedMouse item = std::move(m_queuedMouse.front());
+        m_queuedMouse.pop_front();
+        SendQueuedMouse(item);
+    }
+}
+
+std::optional<std::uint64_t> FakePlatform::DropQueuedMouse() {
+    std::optional<std::uint64_t> first;
+    if (!m_queuedMouse.empty()) first = m_queuedMouse.front().tag;
+    m_queuedMouse.clear();
+    return first;
+}
+
+void FakePlatform::FinishQueuedMouse() {
+    // The caller waits: the clock runs on to each due time; ticks meanwhile come at the next Advance.
+    while (!m_queuedMouse.empty()) {
+        QueuedMouse item = std::move(m_queuedMouse.front());
+        m_queuedMouse.pop_front();
+        m_nowUs = std::max<std::uint64_t>(m_nowUs, static_cast<std::uint64_t>(std::max<std::int64_t>(item.dueUs, 0)));
+        SendQueuedMouse(item);
+    }
+}
+
+void FakePlatform::SendQueuedMouse(QueuedMouse& item) {
+    try {
+        SendMouse(item.ops);
+    } catch (const std::exception&) {
+        MessageBeep(0);  // as the input thread does: nobody to throw to
+    }
 }
 
 void FakePlatform::ClipCursor(const std::optional<Rect>& rect) {

@@ -3,6 +3,7 @@
 // and a log of the calls that have visible effects.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <set>
@@ -138,6 +139,12 @@ public:
     // Virtual time the next SendMouse call takes, in microseconds: a stall while input is sent.
     // Ticks that fall due meanwhile come at the next Advance.
     std::uint64_t nextSendMouseCostUs = 0;
+    // Playback's input thread: queued input is sent when the virtual clock reaches its due time
+    // (at once when it is due already), in order with the ticks.
+    void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) override;
+    std::optional<std::uint64_t> DropQueuedMouse() override;
+    void FinishQueuedMouse() override;
+    std::size_t QueuedMouseCount() const { return m_queuedMouse.size(); }
 
     // Sends one low-level mouse event to the hooks, if any: once, to the newest hook's
     // procedure, as the platform does while two hooks are in for a moment.
@@ -222,6 +229,13 @@ private:
     void RunMessageLoop();
     bool m_inMessageLoop = false;
     std::uint64_t m_nowUs = 0;  // the virtual clock, in microseconds
+    struct QueuedMouse {
+        std::int64_t dueUs;
+        std::vector<MouseOp> ops;
+        std::uint64_t tag;
+    };
+    std::deque<QueuedMouse> m_queuedMouse;
+    void SendQueuedMouse(QueuedMouse& item);
     std::uint64_t m_armOrder = 0;
     std::map<TTimer*, Armed> m_timers;
     std::uint32_t m_lastError = 0;

@@ -693,28 +693,48 @@ void Win32Platform::SetCursorPos(Point p) { ::SetCursorPos(p.x, p.y); }
 // Wine: the five GetSystemMetrics calls cost about 0.4 ms together (the virtual desktop is
 // measured anew each time), a third of a step at a 1 ms Step Delay. A swap or a new monitor
 // layout still holds for every click from a tenth of a second after it on.
-const Win32Platform::MouseMetrics& Win32Platform::CurrentMouseMetrics() {
+const Win32Platform::MouseMetrics& Win32Platform::CurrentMouseMetrics(MouseMetrics& cache) {
     const std::uint64_t now = ::GetTickCount64();
-    if (!m_mouseMetrics.read || now - m_mouseMetrics.readAtMs >= kMouseMetricsMaxAgeMs) {
-        m_mouseMetrics.swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
-        m_mouseMetrics.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-        m_mouseMetrics.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-        m_mouseMetrics.width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
-        m_mouseMetrics.height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-        m_mouseMetrics.readAtMs = now;
-        m_mouseMetrics.read = true;
+    if (!cache.read || now - cache.readAtMs >= kMouseMetricsMaxAgeMs) {
+        cache.swapped = GetSystemMetrics(SM_SWAPBUTTON) != 0;
+        cache.left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        cache.top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        cache.width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        cache.height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+        cache.readAtMs = now;
+        cache.read = true;
     }
-    return m_mouseMetrics;
+    return cache;
 }
 
-void Win32Platform::SendMouse(const std::vector<MouseOp>& ops) {
+void Win32Platform::SendMouse(const std::vector<MouseOp>& ops) { SendMouseWith(m_mouseMetrics, ops); }
+
+void Win32Platform::QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) {
+    if (!m_mouseSender) {
+        m_mouseSender = std::make_unique<Win32MouseSender>(
+            [this](const std::vector<MouseOp>& queued) { SendMouseWith(m_senderMouseMetrics, queued); },
+            [this] { return MonotonicMicros(); });
+    }
+    m_mouseSender->Queue(dueUs, std::move(ops), tag);
+}
+
+std::optional<std::uint64_t> Win32Platform::DropQueuedMouse() {
+    if (!m_mouseSender) return std::nullopt;
+    return m_mouseSender->Drop();
+}
+
+void Win32Platform::FinishQueuedMouse() {
+    if (m_mouseSender) m_mouseSender->Finish();
+}
+
+void Win32Platform::SendMouseWith(MouseMetrics& cache, const std::vector<MouseOp>& ops) {
     // A transition without coordinates lands wherever the cursor is when the system gets to
     // it, which may be after a later SetCursorPos (restoring the cursor) or before the move
     // before it took hold. So each transition carries the point of the move before it, as an
     // absolute position on the virtual desktop; the transitions of one move go in one
     // SendInput call, so no other input comes between them. The swap is the one of the
     // moment (CurrentMouseMetrics), whatever it was when the macro was recorded.
-    const MouseMetrics& metrics = CurrentMouseMetrics();
+    const MouseMetrics& metrics = CurrentMouseMetrics(cache);
     const bool swapped = metrics.swapped;
     const int left = metrics.left, top = metrics.top, width = metrics.width, height = metrics.height;
     std::vector<INPUT> batch;

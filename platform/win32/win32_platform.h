@@ -5,6 +5,7 @@
 
 
 #include "platform/platform.h"
+#include "platform/win32/mouse_sender_win32.h"
 #include "platform/win32/timer_host_win32.h"
 
 namespace orv {
@@ -125,8 +126,16 @@ private:
         bool read = false;
     };
     static constexpr std::uint64_t kMouseMetricsMaxAgeMs = 100;
-    const MouseMetrics& CurrentMouseMetrics();
-    MouseMetrics m_mouseMetrics;
+    static const MouseMetrics& CurrentMouseMetrics(MouseMetrics& cache);
+    static void SendMouseWith(MouseMetrics& cache, const std::vector<MouseOp>& ops);
+    MouseMetrics m_mouseMetrics;  // of SendMouse, on the user-interface thread
+
+    // Playback's input thread, made at its first row; each thread keeps its own metrics.
+    void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) override;
+    std::optional<std::uint64_t> DropQueuedMouse() override;
+    void FinishQueuedMouse() override;
+    MouseMetrics m_senderMouseMetrics;  // of the input thread
+    std::unique_ptr<Win32MouseSender> m_mouseSender;  // last: its thread uses the members above
 };
 
 // Runs a handler at the boundary between Windows and our code: an exception becomes the

@@ -1,0 +1,130 @@
+// Playback's input thread: waits for each queued row's deadline and sends its input.
+#include "platform/win32/mouse_sender_win32.h"
+
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <system_error>
+
+namespace orv {
+namespace {
+
+// CreateWaitableTimerExW's CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803 and later); the
+// MinGW-w64 headers do not define it.
+constexpr DWORD kHighResolutionTimer = 0x2;
+
+// A waitable timer may wake this much late (a scheduler quantum, Wine's millisecond waits): the
+// thread sleeps until this long before the deadline and yields its time slices for the rest, so
+// that a row goes out within microseconds of its time instead of within a millisecond.
+constexpr std::int64_t kSpinUs = 1'000;
+
+}  // namespace
+
+Win32MouseSender::Win32MouseSender(SendFunction send, std::function<std::int64_t()> nowUs)
+    : m_send(std::move(send)), m_nowUs(std::move(nowUs)) {
+    m_waitTimer.reset(
+        CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_MODIFY_STATE | SYNCHRONIZE));
+    if (!m_waitTimer) {
+        // Older systems reject the flag: a plain timer with the system tick at 1 ms while we live.
+        m_waitTimer.reset(CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_MODIFY_STATE | SYNCHRONIZE));
+        m_raisedResolution = timeBeginPeriod(1) == TIMERR_NOERROR;
+    }
+    m_wake.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!m_waitTimer || !m_wake) {
+        throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "input thread");
+    }
+    m_thread = std::thread([this] { Loop(); });
+}
+
+Win32MouseSender::~Win32MouseSender() {
+    {
+        std::lock_guard lock(m_mutex);
+        m_stopping = true;
+        m_queue.clear();
+    }
+    SetEvent(m_wake.get());
+    m_idle.notify_all();
+    if (m_thread.joinable()) m_thread.join();
+    if (m_raisedResolution) timeEndPeriod(1);
+}
+
+void Win32MouseSender::Queue(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) {
+    {
+        std::lock_guard lock(m_mutex);
+        m_queue.push_back({m_nextId++, dueUs, std::move(ops), tag});
+    }
+    m_idle.notify_all();  // the thread waits on this while the queue is empty
+}
+
+std::optional<std::uint64_t> Win32MouseSender::Drop() {
+    std::unique_lock lock(m_mutex);
+    std::optional<std::uint64_t> first;
+    if (!m_queue.empty()) first = m_queue.front().tag;
+    m_queue.clear();
+    SetEvent(m_wake.get());  // a thread waiting for a dropped row's deadline looks again
+    m_idle.wait(lock, [this] { return !m_sending; });
+    return first;
+}
+
+void Win32MouseSender::Finish() {
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return (m_queue.empty() && !m_sending) || m_stopping; });
+}
+
+void Win32MouseSender::Loop() noexcept {
+    try {
+        std::unique_lock lock(m_mutex);
+        for (;;) {
+            m_idle.wait(lock, [this] { return !m_queue.empty() || m_stopping; });
+            if (m_stopping) return;
+            const std::uint64_t id = m_queue.front().id;
+            const std::int64_t due = m_queue.front().dueUs;
+            if (m_nowUs() < due) {
+                lock.unlock();
+                WaitUntil(due);
+                lock.lock();
+                // Dropped or stopped meanwhile, or not yet time (woken by a drop): look again.
+                if (m_queue.empty() || m_queue.front().id != id || m_nowUs() < due) continue;
+            }
+            Item item = std::move(m_queue.front());
+            m_queue.pop_front();
+            m_sending = true;
+            lock.unlock();
+            try {
+                m_send(item.ops);
+            } catch (...) {
+                MessageBeep(0);  // a row that cannot be played beeps, and the run goes on
+            }
+            lock.lock();
+            m_sending = false;
+            m_idle.notify_all();
+        }
+    } catch (...) {
+        // Only the mutex can throw; a thread procedure must not let it through.
+    }
+}
+
+void Win32MouseSender::WaitUntil(std::int64_t dueUs) noexcept {
+    std::int64_t remaining = dueUs - m_nowUs();
+    if (remaining > kSpinUs) {
+        // Relative due time in 100 ns units.
+        LARGE_INTEGER due;
+        due.QuadPart = -(remaining - kSpinUs) * 10;
+        if (SetWaitableTimer(m_waitTimer.get(), &due, 0, nullptr, nullptr, FALSE)) {
+            const HANDLE handles[] = {m_wake.get(), m_waitTimer.get()};
+            if (WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0) return;  // woken
+        } else {
+            if (WaitForSingleObject(m_wake.get(), static_cast<DWORD>((remaining - kSpinUs) / 1000)) ==
+                WAIT_OBJECT_0) {
+                return;
+            }
+        }
+    }
+    // The last stretch: give the processor away, but look at the clock after each slice.
+    while (m_nowUs() < dueUs) {
+        if (WaitForSingleObject(m_wake.get(), 0) == WAIT_OBJECT_0) return;
+        SwitchToThread();
+    }
+}
+
+}  // namespace orv

@@ -1,0 +1,69 @@
+// Playback's input thread: sends each row's mouse input at its deadline, in order, whatever the
+// user-interface thread is doing (painting the list, a message box, a slow timer tick).
+#pragma once
+
+#include <windows.h>
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace orv {
+
+class Win32MouseSender {
+public:
+    // `send` does the sending on the sender's thread; an exception from it beeps.
+    using SendFunction = std::function<void(const std::vector<MouseOp>&)>;
+    // `nowUs` is the clock the due times are read on (the platform's MonotonicMicros).
+    Win32MouseSender(SendFunction send, std::function<std::int64_t()> nowUs);
+    ~Win32MouseSender();
+    Win32MouseSender(const Win32MouseSender&) = delete;
+    Win32MouseSender& operator=(const Win32MouseSender&) = delete;
+
+    void Queue(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag);
+    // When it returns, nothing queued before it is sent any more, and a send under way has ended.
+    // Answers the tag of the first input dropped, if any.
+    std::optional<std::uint64_t> Drop();
+    // Returns when everything queued has been sent.
+    void Finish();
+
+private:
+    struct Item {
+        std::uint64_t id;
+        std::int64_t dueUs;
+        std::vector<MouseOp> ops;
+        std::uint64_t tag;
+    };
+    void Loop() noexcept;
+    void WaitUntil(std::int64_t dueUs) noexcept;
+
+    struct HandleCloser {
+        void operator()(HANDLE handle) const { CloseHandle(handle); }
+    };
+    using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+    SendFunction m_send;
+    std::function<std::int64_t()> m_nowUs;
+    UniqueHandle m_waitTimer;
+    UniqueHandle m_wake;  // auto-reset: the queue changed (dropped, or stop)
+    bool m_raisedResolution = false;
+
+    std::mutex m_mutex;              // guards everything below
+    std::condition_variable m_idle;  // signalled when a send ends or the queue empties
+    std::deque<Item> m_queue;
+    std::uint64_t m_nextId = 1;
+    bool m_sending = false;
+    bool m_stopping = false;
+
+    std::thread m_thread;  // last: starts once everything above exists
+};
+
+}  // namespace orv
