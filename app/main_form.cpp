@@ -117,9 +117,9 @@ TAppForm::TAppForm(Platform& platform)
     RestoreMousePositionAfterEachStep1.SetCaption(L"Restore Mouse Position After Each Step");
     RestoreMousePositionAfterEachLoop1.SetCaption(L"Restore Mouse Position After Each Loop");
     RestoreMousePositionAfterCompletion1.SetCaption(L"Restore Mouse Position After Completion");
-    const std::vector<TMenuItem*> restoreGroup = {
-        &RestoreMousePositionNone1, &RestoreMousePositionAfterEachStep1, &RestoreMousePositionAfterEachLoop1,
-        &RestoreMousePositionAfterCompletion1};
+    const std::vector<TMenuItem*> restoreGroup = {&RestoreMousePositionNone1, &RestoreMousePositionAfterEachStep1,
+                                                  &RestoreMousePositionAfterEachLoop1,
+                                                  &RestoreMousePositionAfterCompletion1};
     for (TMenuItem* item : restoreGroup) item->SetRadioGroup(restoreGroup);
     RestoreMousePositionNone1.SetChecked(true);
     StayonTop1.SetCaption(L"Stay on Top");
@@ -154,9 +154,7 @@ TAppForm::TAppForm(Platform& platform)
     HotkeyBeep1.OnClick = [this] { HotkeyBeep1Click(); };
     LockMouse1.OnClick = [this] { LockMouse1Click(); };
     MinimizetoSystemTray1.OnClick = [this] { MinimizetoSystemTray1Click(); };
-    RestoreMousePositionNone1.OnClick = [this] {
-        RestoreMousePositionClick(RestoreMousePositionNone1, L"None");
-    };
+    RestoreMousePositionNone1.OnClick = [this] { RestoreMousePositionClick(RestoreMousePositionNone1, L"None"); };
     RestoreMousePositionAfterEachStep1.OnClick = [this] {
         RestoreMousePositionClick(RestoreMousePositionAfterEachStep1, L"AfterEachStep");
     };
@@ -333,9 +331,7 @@ void TAppForm::OpenSettings() {
 
 void TAppForm::ApplyStoredSettings() {
     SettingsIni& ini = m_settings;
-    const auto text = [&](const wchar_t* key, const wchar_t* def) {
-        return ini.ReadString(kSettingsSection, key, def);
-    };
+    const auto text = [&](const wchar_t* key, const wchar_t* def) { return ini.ReadString(kSettingsSection, key, def); };
 
     if (text(L"Record", L"TimeBased") == L"EventBased") RadioButton2.SetChecked(true);
     SpinEdit1.SetValue(ini.ReadInteger(kSettingsSection, L"Loop", 1));
@@ -379,9 +375,9 @@ void TAppForm::Exit1Click() { m_platform.Terminate(); }
 void TAppForm::Exit2Click() { m_platform.Terminate(); }
 
 void TAppForm::ResettoDefaults1Click() {
-    const int answer = CustomMessageDlg(
-        m_platform, TranslateText(L"Restart Application?"), DialogKind::Confirmation, kBtnYes | kBtnNo,
-        TranslateText(L"Confirmation"), {TranslateText(L"Yes"), TranslateText(L"No")}, m_window);
+    const int answer = CustomMessageDlg(m_platform, TranslateText(L"Restart Application?"),
+                                        DialogKind::Confirmation, kBtnYes | kBtnNo, TranslateText(L"Confirmation"),
+                                        {TranslateText(L"Yes"), TranslateText(L"No")}, m_window);
     if (answer != kResultYes) return;
     m_platform.RemoveFile(m_dataFolder + L"settings.ini");
     m_platform.ProcessMessages();
@@ -725,8 +721,7 @@ void TAppForm::PlayIcinHazirla() {
 
 void TAppForm::PlayEngelle() {
     ButtonPlay.SetEnabled(false);
-    for (TLabel* label :
-         {&Label5, &LabelStepDelay, &LabelLoop, &LabelReplayDelay, &LabelMsec1, &LabelMsec2}) {
+    for (TLabel* label : {&Label5, &LabelStepDelay, &LabelLoop, &LabelReplayDelay, &LabelMsec1, &LabelMsec2}) {
         label->SetEnabled(false);
     }
     SpinEdit1.SetEnabled(false);

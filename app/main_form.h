@@ -18,8 +18,8 @@
 #include "online/new_version.h"
 #include "online/update_check.h"
 #include "platform/platform.h"
-#include "playback/play_schedule.h"
 #include "shell/hotkey_form.h"
+#include "playback/play_schedule.h"
 
 namespace orv {
 
@@ -44,7 +44,7 @@ public:
     TButton ButtonRecord;
     TRadioButton RadioButton1;  // time-based recording
     TRadioButton RadioButton2;  // event-based recording
-    TLabel Label5;              // "Hotkey: Ctrl + Alt + P"
+    TLabel Label5;  // "Hotkey: Ctrl + Alt + P"
     TButton Button7;
     TButton ButtonPlay;
     TLabel LabelLoop;
@@ -69,8 +69,8 @@ public:
     TMenuItem Clear1, Load1, Save1, Exit1;
     TMenuItem AutomaticallyLoad1, AutomaticallyPlay1, AutomaticallyClose1, HotkeyBeep1, LockMouse1,
         MinimizetoSystemTray1;
-    TMenuItem RestoreMousePositionNone1, RestoreMousePositionAfterEachStep1,
-        RestoreMousePositionAfterEachLoop1, RestoreMousePositionAfterCompletion1;
+    TMenuItem RestoreMousePositionNone1, RestoreMousePositionAfterEachStep1, RestoreMousePositionAfterEachLoop1,
+        RestoreMousePositionAfterCompletion1;
     TMenuItem StayonTop1, ResettoDefaults1;
     TMenuItem Help2, UpdateNotifications1, SendFeedback1, About1;
     TMenuItem MinimizeandRecord1, MinimizeandPlay1;  // drop-downs of the split buttons
@@ -185,7 +185,7 @@ public:
     std::uintptr_t MouseHookHandle = 0;
 
     // --- hotkeys ----------------------------------------------------------------------------
-    void KayitliHotKeyOku();     // reads the saved hotkey letters
+    void KayitliHotKeyOku();  // reads the saved hotkey letters
     void CreateWindowHandle();   // registers the hotkeys once the native window exists
     void DestroyWindowHandle();  // unregisters them before it goes away
     void WMHotKey(std::uint32_t id);
@@ -242,7 +242,7 @@ private:
     void RegisterHotkeys();
     void TimerHotkeyRetryTimer();
     void OpenHotkeyDialog(const wchar_t* which);
-    TTimer m_hotkeyRetry;  // retries a registration a closing instance still holds
+    TTimer m_hotkeyRetry;        // retries a registration a closing instance still holds
     int m_hotkeyRetriesLeft = 0;
     std::set<std::uint32_t> m_registered;
     void EndOfPass();

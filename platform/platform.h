@@ -145,7 +145,7 @@ public:
 
     // --- shell, dialogs, sounds ----------------------------------------------------------
     virtual bool ShellExecuteFile(WindowRef owner, const std::wstring& verb, const std::wstring& file,
-                                  const std::wstring& params, const std::wstring& dir, int show) = 0;
+                              const std::wstring& params, const std::wstring& dir, int show) = 0;
     virtual int MessageDialog(const MessageDialogRequest& request) = 0;
     // The standard open and save dialogs with one filter ("CSV File (*.csv)|*.csv") and a
     // default extension; the save dialog asks before overwriting. nullopt when cancelled.
@@ -155,8 +155,7 @@ public:
                                                        const std::wstring& defaultExt) = 0;
     // A one-line input box; nullopt when cancelled.
     virtual std::optional<std::wstring> InputQuery(WindowRef owner, const std::wstring& caption,
-                                                   const std::wstring& prompt,
-                                                   const std::wstring& initial) = 0;
+                                                   const std::wstring& prompt, const std::wstring& initial) = 0;
     virtual void ShowErrorBox(const std::wstring& message) = 0;  // the application's error report
     virtual void MessageBeep(std::uint32_t type) = 0;
 

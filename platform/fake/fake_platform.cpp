@@ -2,8 +2,8 @@
 #include "platform/fake/fake_platform.h"
 
 #include <algorithm>
-#include <cwctype>
 #include <stdexcept>
+#include <cwctype>
 #include <utility>
 
 #include "core/controls.h"
@@ -52,11 +52,11 @@ void FakePlatform::InstallOwnVersionResource() {
     res.translations = {{0x0409, 0x04E4}};
     const std::wstring base = L"\\StringFileInfo\\040904e4\\";
     res.strings = {
-        {base + L"CompanyName", L"QUENZAL"},           {base + L"FileDescription", L"Orvalin"},
-        {base + L"FileVersion", L"3.2.0.0"},           {base + L"InternalName", L"Orvalin"},
-        {base + L"LegalCopyright", L"QUENZAL"},        {base + L"LegalTrademarks", L"QUENZAL"},
-        {base + L"OriginalFilename", L"orvalin.exe"},  {base + L"ProductName", L"Orvalin"},
-        {base + L"ProductVersion", L"3.2.0.0"},        {base + L"Comments", L"QUENZAL"},
+        {base + L"CompanyName", L"QUENZAL"},      {base + L"FileDescription", L"Orvalin"},
+        {base + L"FileVersion", L"3.2.0.0"},      {base + L"InternalName", L"Orvalin"},
+        {base + L"LegalCopyright", L"QUENZAL"},   {base + L"LegalTrademarks", L"QUENZAL"},
+        {base + L"OriginalFilename", L"orvalin.exe"}, {base + L"ProductName", L"Orvalin"},
+        {base + L"ProductVersion", L"3.2.0.0"},   {base + L"Comments", L"QUENZAL"},
         {base + L"ProgramID", L"com.quenzal.orvalin"},
     };
     res.fileVersionMS = (3u << 16) | 2u;
@@ -105,18 +105,12 @@ void FakePlatform::CreateNamedMutex(const std::wstring& name) { log.push_back(L"
 
 std::wstring FakePlatform::SystemErrorText(std::uint32_t code) {
     switch (code) {
-        case kErrFileNotFound:
-            return L"The system cannot find the file specified.";
-        case 3:
-            return L"The system cannot find the path specified.";
-        case kErrAccessDenied:
-            return L"Access is denied.";
-        case kErrFileExists:
-            return L"The file exists.";
-        case kErrResourceTypeNotFound:
-            return L"The specified resource type cannot be found in the image file.";
-        default:
-            return L"Error " + std::to_wstring(code) + L".";
+        case kErrFileNotFound: return L"The system cannot find the file specified.";
+        case 3: return L"The system cannot find the path specified.";
+        case kErrAccessDenied: return L"Access is denied.";
+        case kErrFileExists: return L"The file exists.";
+        case kErrResourceTypeNotFound: return L"The specified resource type cannot be found in the image file.";
+        default: return L"Error " + std::to_wstring(code) + L".";
     }
 }
 
@@ -218,8 +212,7 @@ bool FakePlatform::LoadVersionInfo(const std::wstring& file, std::vector<std::ui
     return false;
 }
 
-const FakePlatform::VersionResource* FakePlatform::ResourceOfBlock(
-    const std::vector<std::uint8_t>& block) const {
+const FakePlatform::VersionResource* FakePlatform::ResourceOfBlock(const std::vector<std::uint8_t>& block) const {
     std::size_t index = 0;
     if (block.size() < sizeof index) return nullptr;
     std::copy_n(block.begin(), sizeof index, reinterpret_cast<std::uint8_t*>(&index));
@@ -265,10 +258,10 @@ bool FakePlatform::QueryFileVersionMS(const std::vector<std::uint8_t>& block, st
 
 namespace {
 // Windows-1252 at 0x80..0x9F; 0 marks the five unassigned bytes.
-constexpr char16_t kCp1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                      0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-                                      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                      0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 }  // namespace
 
 bool FakePlatform::WideToAnsi(std::wstring_view text, std::string& bytes) {
@@ -304,7 +297,7 @@ std::wstring FakePlatform::AnsiToWide(std::string_view bytes) {
 // --- shell, dialogs, application ------------------------------------------------------------
 
 bool FakePlatform::ShellExecuteFile(WindowRef, const std::wstring& verb, const std::wstring& file,
-                                    const std::wstring& params, const std::wstring& dir, int show) {
+                                const std::wstring& params, const std::wstring& dir, int show) {
     log.push_back(L"ShellExecute verb=" + verb + L" file=" + file + L" params=" + params + L" dir=" + dir +
                   L" show=" + std::to_wstring(show));
     return true;
@@ -423,12 +416,9 @@ std::uint16_t FakePlatform::AddGlobalAtom(const std::wstring& name) {
     return it->second;
 }
 
-void FakePlatform::DeleteGlobalAtom(std::uint16_t atom) {
-    log.push_back(L"DeleteAtom " + std::to_wstring(atom));
-}
+void FakePlatform::DeleteGlobalAtom(std::uint16_t atom) { log.push_back(L"DeleteAtom " + std::to_wstring(atom)); }
 
-bool FakePlatform::RegisterHotKey(WindowRef, std::uint32_t id, std::uint32_t modifiers,
-                                  std::uint32_t virtualKey) {
+bool FakePlatform::RegisterHotKey(WindowRef, std::uint32_t id, std::uint32_t modifiers, std::uint32_t virtualKey) {
     const std::wstring combination = std::to_wstring(modifiers) + L"," + std::to_wstring(virtualKey);
     log.push_back(L"RegisterHotKey " + combination);
     if (heldHotkeys.count(combination)) return false;

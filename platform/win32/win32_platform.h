@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+
 #include "platform/platform.h"
 #include "platform/win32/timer_host_win32.h"
 
@@ -43,14 +44,14 @@ public:
     bool WideToAnsi(std::wstring_view text, std::string& bytes) override;
     std::wstring AnsiToWide(std::string_view bytes) override;
     bool ShellExecuteFile(WindowRef owner, const std::wstring& verb, const std::wstring& file,
-                          const std::wstring& params, const std::wstring& dir, int show) override;
+                      const std::wstring& params, const std::wstring& dir, int show) override;
     int MessageDialog(const MessageDialogRequest& request) override;
     std::optional<std::wstring> OpenFileDialog(WindowRef owner, const std::wstring& filter,
                                                const std::wstring& defaultExt) override;
     std::optional<std::wstring> SaveFileDialog(WindowRef owner, const std::wstring& filter,
                                                const std::wstring& defaultExt) override;
-    std::optional<std::wstring> InputQuery(WindowRef owner, const std::wstring& caption,
-                                           const std::wstring& prompt, const std::wstring& initial) override;
+    std::optional<std::wstring> InputQuery(WindowRef owner, const std::wstring& caption, const std::wstring& prompt,
+                                           const std::wstring& initial) override;
     void ShowErrorBox(const std::wstring& message) override;
     void MessageBeep(std::uint32_t type) override;
     void ProcessMessages() override;
