@@ -200,6 +200,9 @@ TAppForm::TAppForm(Platform& platform)
 }
 
 TAppForm::~TAppForm() {
+    // A check still waiting for the server must not reach the platform once this form is gone;
+    // Cut waits only for a short registry step, never for the post.
+    if (m_checkerLink) m_checkerLink->Cut();
     // The hook's procedure points at this form; it must not outlive it, destroy handler or not.
     if (MouseHookHandle) m_platform.RemoveMouseHook(MouseHookHandle);
 }

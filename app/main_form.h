@@ -277,6 +277,9 @@ private:
     // The check's results and store outlive this form if the thread is still running at exit.
     std::shared_ptr<CheckerResults> m_checkerResults = std::make_shared<CheckerResults>();
     std::shared_ptr<UpdateStore> m_updateStore;
+    // The check thread reaches the platform only through this; the destructor cuts it, as the
+    // platform goes right after the form.
+    std::shared_ptr<CheckerLink> m_checkerLink;
     std::unique_ptr<TNewVer> m_newVer;  // created at most once per run, then only hidden
 };
 

@@ -20,7 +20,9 @@ void TAppForm::TimerCheckerTimer() {
         CheckerContext context{m_identity.AppTitle, m_identity.AppVersion, UpdateEndpoint(),
                                [&platform = m_platform] { return GetLocaleCode(platform); }};
         // A thread that cannot start leaves this timer running and the menu item disabled.
-        TChecker::StartRunning(m_platform, m_checkerResults, m_updateStore, std::move(context));
+        m_checkerLink = std::make_shared<CheckerLink>(m_platform);
+        TChecker::StartRunning(m_platform, m_checkerLink, m_checkerResults, m_updateStore,
+                               std::move(context));
         return;
     }
     const CheckerResults& results = *m_checkerResults;

@@ -99,6 +99,12 @@ std::wstring PostForm(Platform& platform, const std::wstring& address,
     return DecodeAnswer(platform.HttpPostForm(target, EncodeFormBody(fields), timeoutMs));
 }
 
+std::wstring PostForm(const Platform::FormPoster& poster, const std::wstring& address,
+                      const std::vector<std::wstring>& fields, std::uint32_t timeoutMs) {
+    const HttpTarget target = ParseHttpAddress(address);
+    return DecodeAnswer(poster(target, EncodeFormBody(fields), timeoutMs));
+}
+
 std::wstring ReadTagValue(const std::wstring& line, const std::wstring& tag) {
     if (line.empty() || tag.empty()) return L"";
     const std::wstring open = L"<" + Lower(tag) + L">";

@@ -30,6 +30,9 @@ std::wstring DecodeAnswer(const HttpAnswer& answer);
 // transport failure; never answers a partial text.
 std::wstring PostForm(Platform& platform, const std::wstring& address,
                       const std::vector<std::wstring>& fields, std::uint32_t timeoutMs);
+// The same through a poster that needs no platform object (Platform::DetachedFormPoster).
+std::wstring PostForm(const Platform::FormPoster& poster, const std::wstring& address,
+                      const std::vector<std::wstring>& fields, std::uint32_t timeoutMs);
 
 // "<version>3.3</version>" with the tag "version" (or "Version") -> "3.3". Only a line that is
 // exactly such a pair, in lower case, counts; anything else gives "".

@@ -56,10 +56,11 @@ bool UpdateStore::WriteInteger(const std::wstring& name, std::int32_t value) {
 
 // --- the check ------------------------------------------------------------------------------
 
-bool TChecker::StartRunning(Platform& platform, std::shared_ptr<CheckerResults> results,
-                            std::shared_ptr<UpdateStore> store, CheckerContext context) {
-    auto checker =
-        std::make_shared<TChecker>(platform, std::move(results), std::move(store), std::move(context));
+bool TChecker::StartRunning(Platform& platform, std::shared_ptr<CheckerLink> link,
+                            std::shared_ptr<CheckerResults> results, std::shared_ptr<UpdateStore> store,
+                            CheckerContext context) {
+    auto checker = std::make_shared<TChecker>(platform, std::move(results), std::move(store),
+                                              std::move(context), std::move(link));
     return platform.StartThread([checker] { checker->Execute(); });
 }
 
@@ -96,52 +97,67 @@ void TChecker::CheckNow() {
     const std::wstring& appVersion = m_context.AppVersion;
 
     ClearCheckErrors();
-    std::wstring guid;
-    try {
-        guid = ReadMachineGuid(m_platform);
-    } catch (const Exception&) {
-        LogCheckError(L"Error: GUID generate problem!");
-    }
-    if (!store.Open()) LogCheckError(L"Error: Registry open problem!");
-
-    const std::wstring lastDate = store.ReadString(L"LastUpdateCheck", L"");
-    std::int32_t count = store.ReadInteger(L"LastUpdateCheckCount", 0);
-    const std::wstring installedVersion = store.ReadString(L"InstalledVersion", L"");
-
-    std::int32_t howMany = store.ReadInteger(L"HowMany", 0);
-    if (howMany < 0) howMany = 0;
-    if (installedVersion != appVersion) howMany = 0;
-    if (howMany < 0x7FFFFFFF) ++howMany;
-    store.WriteInteger(L"HowMany", howMany);
-    store.WriteString(L"InstalledVersion", appVersion);
-
-    r.ShowUpdate = store.ReadInteger(L"ShowUpdate", 1);
-    if (r.ShowUpdate == 0) return;
-
-    const std::wstring today = m_platform.ShortDateToday();
-    if (lastDate == today && count >= 5) return;
-    count = lastDate == today ? count + 1 : 1;
-    store.WriteString(L"LastUpdateCheck", today);
-    store.WriteInteger(L"LastUpdateCheckCount", count);
-
-    try {
-        std::vector<std::wstring> fields = {L"cmd=check", L"appname=" + m_context.AppTitle,
-                                            L"version=" + appVersion, L"os=" + m_platform.OsDescription()};
+    // The steps before the post run with the platform, through the link: once the program has
+    // ended they do not run at all.
+    bool ask = false;
+    std::wstring guid, lastDate, today;
+    std::int32_t count = 0, howMany = 0;
+    const bool linked = m_link->Use([&](Platform& platform) {
         try {
-            fields.push_back(L"local=" + m_context.LocaleCode());
-        } catch (...) {
-            LogCheckError(L"Error: LocaleName2 problem!");
+            guid = ReadMachineGuid(platform);
+        } catch (const Exception&) {
+            LogCheckError(L"Error: GUID generate problem!");
+        }
+        if (!store.Open()) LogCheckError(L"Error: Registry open problem!");
+
+        lastDate = store.ReadString(L"LastUpdateCheck", L"");
+        count = store.ReadInteger(L"LastUpdateCheckCount", 0);
+        const std::wstring installedVersion = store.ReadString(L"InstalledVersion", L"");
+
+        howMany = store.ReadInteger(L"HowMany", 0);
+        if (howMany < 0) howMany = 0;
+        if (installedVersion != appVersion) howMany = 0;
+        if (howMany < 0x7FFFFFFF) ++howMany;
+        store.WriteInteger(L"HowMany", howMany);
+        store.WriteString(L"InstalledVersion", appVersion);
+
+        r.ShowUpdate = store.ReadInteger(L"ShowUpdate", 1);
+        if (r.ShowUpdate == 0) return;
+
+        today = platform.ShortDateToday();
+        if (lastDate == today && count >= 5) return;
+        count = lastDate == today ? count + 1 : 1;
+        store.WriteString(L"LastUpdateCheck", today);
+        store.WriteInteger(L"LastUpdateCheckCount", count);
+        ask = true;
+    });
+    if (!linked || !ask) return;
+
+    try {
+        std::vector<std::wstring> fields;
+        if (!m_link->Use([&](Platform& platform) {
+                fields = {L"cmd=check", L"appname=" + m_context.AppTitle, L"version=" + appVersion,
+                          L"os=" + platform.OsDescription()};
+                try {
+                    fields.push_back(L"local=" + m_context.LocaleCode());
+                } catch (...) {
+                    LogCheckError(L"Error: LocaleName2 problem!");
+                }
+            })) {
+            return;
         }
         fields.push_back(L"guid=" + guid);
         fields.push_back(L"howmany=" + std::to_wstring(howMany));
 
         std::wstring answer;
         try {
-            answer = PostForm(m_platform, L"https://" + m_context.Endpoint, fields, kCheckTimeoutMs);
+            answer = PostForm(m_poster, L"https://" + m_context.Endpoint, fields, kCheckTimeoutMs);
         } catch (const Exception& secureFailure) {
             LogCheckError(L"HTTPS Response:\r" + secureFailure.Message());
+            // The program may have ended while the first post waited: nobody asks any more.
+            if (m_link->IsCut()) return;
             try {
-                answer = PostForm(m_platform, L"http://" + m_context.Endpoint, fields, kCheckTimeoutMs);
+                answer = PostForm(m_poster, L"http://" + m_context.Endpoint, fields, kCheckTimeoutMs);
                 ClearCheckErrors();
             } catch (const Exception& plainFailure) {
                 LogCheckError(L"HTTP Response:\r" + plainFailure.Message());

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/platform.h"
@@ -52,19 +53,54 @@ struct CheckerContext {
     std::function<std::wstring()> LocaleCode;  // may throw; the field is then left out
 };
 
+// The check thread's only way to the platform (and to the store and context, which use it). The
+// thread is never waited for, so at exit it may still wait for the server's answer while the
+// program goes, platform and all: the main window cuts the link first. A step under way ends
+// before Cut returns, and every step is short; the posts, which may wait ten seconds each, run
+// outside the link through a poster that needs no platform object. Once cut, the thread touches
+// nothing of the program but its own shared results.
+class CheckerLink {
+public:
+    explicit CheckerLink(Platform& platform) : m_platform(&platform) {}
+    // Runs `step` with the platform; false, without running it, once the link is cut.
+    template <class Step>
+    bool Use(Step&& step) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_platform) return false;
+        step(*m_platform);
+        return true;
+    }
+    bool IsCut() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        return m_platform == nullptr;
+    }
+    void Cut() {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_platform = nullptr;
+    }
+
+private:
+    std::mutex m_mutex;
+    Platform* m_platform;
+};
+
 class TChecker {
 public:
+    // `link`: as the main window holds it; without one the checker makes its own, for a caller
+    // that outlives the check.
     TChecker(Platform& platform, std::shared_ptr<CheckerResults> results, std::shared_ptr<UpdateStore> store,
-             CheckerContext context)
-        : m_platform(platform),
+             CheckerContext context, std::shared_ptr<CheckerLink> link = nullptr)
+        : m_link(link ? std::move(link) : std::make_shared<CheckerLink>(platform)),
+          m_poster(platform.DetachedFormPoster()),
           m_results(std::move(results)),
           m_store(std::move(store)),
           m_context(std::move(context)) {}
 
     // Starts a checker on a thread of its own, which owns it and frees it when done. False when
-    // no thread could start.
-    static bool StartRunning(Platform& platform, std::shared_ptr<CheckerResults> results,
-                             std::shared_ptr<UpdateStore> store, CheckerContext context);
+    // no thread could start. The caller cuts `link` before the platform goes.
+    static bool StartRunning(Platform& platform, std::shared_ptr<CheckerLink> link,
+                             std::shared_ptr<CheckerResults> results, std::shared_ptr<UpdateStore> store,
+                             CheckerContext context);
 
     // CheckerDone = 0, the check, CheckerDone = 1 last. Nothing escapes: a failure that no
     // step expects is recorded, and CheckerDone is still set, so the main window learns
@@ -76,7 +112,8 @@ private:
     void LogCheckError(const std::wstring& message);
     void ClearCheckErrors();
 
-    Platform& m_platform;
+    std::shared_ptr<CheckerLink> m_link;
+    Platform::FormPoster m_poster;
     std::shared_ptr<CheckerResults> m_results;
     std::shared_ptr<UpdateStore> m_store;
     CheckerContext m_context;

@@ -274,6 +274,16 @@ public:
     // handed to ReplaceFileContent.
     virtual std::uint32_t ReplaceFileContentInPieces(const std::wstring& path,
                                                      const std::function<void(FileWriter&)>& produce);
+    // --- form posts that may outlive this object (the update check at exit) ------------------
+    // HttpPostForm as a function that needs nothing of this object, for a thread that may still
+    // wait for an answer while the program ends and this object goes. By default it calls
+    // HttpPostForm, which suits a platform that outlives every thread it starts.
+    using FormPoster = std::function<HttpAnswer(const HttpTarget&, const std::string&, std::uint32_t)>;
+    virtual FormPoster DetachedFormPoster() {
+        return [this](const HttpTarget& target, const std::string& body, std::uint32_t timeoutMs) {
+            return HttpPostForm(target, body, timeoutMs);
+        };
+    }
 };
 
 namespace detail {

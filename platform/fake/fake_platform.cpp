@@ -565,6 +565,7 @@ std::optional<std::uint8_t> FakePlatform::VirtualKeyOfCharacter(wchar_t characte
 HttpAnswer FakePlatform::HttpPostForm(const HttpTarget& target, const std::string& body,
                                       std::uint32_t timeoutMs) {
     httpPosts.push_back({target, body, timeoutMs});
+    if (whilePosting) whilePosting();
     HttpScript next;
     if (!httpScript.empty()) {
         next = httpScript.front();

@@ -192,6 +192,7 @@ public:
     };
     std::vector<HttpScript> httpScript;
     std::vector<HttpExchange> httpPosts;
+    std::function<void()> whilePosting;  // runs inside each post, as if while it waits
     // Registry values: "path|name" -> value; a value in `registryWrongType` is no string.
     std::map<std::wstring, std::wstring> registry;
     std::set<std::wstring> registryWrongType;

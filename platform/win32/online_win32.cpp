@@ -82,10 +82,8 @@ DWORD WINAPI ThreadMain(LPVOID parameter) {
     return 0;
 }
 
-}  // namespace
-
-HttpAnswer Win32Platform::HttpPostForm(const HttpTarget& target, const std::string& body,
-                                       std::uint32_t timeoutMs) {
+// Uses nothing of the platform object: the update check may still wait in it at exit.
+HttpAnswer PostOverWinHttp(const HttpTarget& target, const std::string& body, std::uint32_t timeoutMs) {
     InternetHandle session(WinHttpOpen(L"Orvalin", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
                                        WINHTTP_NO_PROXY_BYPASS, 0));
     if (!session) ThrowHttp(L"WinHttpOpen");
@@ -132,6 +130,15 @@ HttpAnswer Win32Platform::HttpPostForm(const HttpTarget& target, const std::stri
     }
     return answer;
 }
+
+}  // namespace
+
+HttpAnswer Win32Platform::HttpPostForm(const HttpTarget& target, const std::string& body,
+                                       std::uint32_t timeoutMs) {
+    return PostOverWinHttp(target, body, timeoutMs);
+}
+
+Platform::FormPoster Win32Platform::DetachedFormPoster() { return PostOverWinHttp; }
 
 std::optional<std::wstring> Win32Platform::ReadMachineGuidValue() {
     // The 64-bit view, so that a 32-bit build reads the machine's own value; read rights only,

@@ -98,6 +98,7 @@ public:
                          const std::wstring& value) override;
     std::wstring OsDescription() override;
     std::wstring ShortDateToday() override;
+    FormPoster DetachedFormPoster() override;
     bool StartThread(std::function<void()> body) override;
     std::int32_t PrimaryScreenWidth() override;
     // Files in pieces.

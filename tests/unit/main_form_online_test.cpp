@@ -70,6 +70,46 @@ TEST_F(MainFormOnlineTest, TheSameVersionOpensNothing) {
     EXPECT_EQ(f.NewVer(), nullptr);
 }
 
+// The check thread is never waited for: at exit it may not have run yet, or it may wait for the
+// server's answer. Either way the form goes, and the platform right after it, so from then on the
+// thread must not touch the platform: no registry step, no second post.
+TEST_F(MainFormOnlineTest, ACheckStillUnderWayAtExitNoLongerTouchesThePlatform) {
+    struct Case {
+        const char* name;
+        bool exitWhilePosting;  // else before the thread runs at all
+        std::size_t posts;
+    };
+    for (const Case& c :
+         {Case{"exit before the thread runs", false, 0}, Case{"exit while the https post waits", true, 1}}) {
+        SCOPED_TRACE(c.name);
+        os.httpPosts.clear();
+        os.registry.clear();
+        os.registryKeys.clear();
+        Start();
+        os.Advance(1000);
+        ASSERT_EQ(os.pendingThreads.size(), 1u);
+        std::map<std::wstring, std::wstring> registryAtExit;
+        std::set<std::wstring> keysAtExit;
+        const auto exit = [&] {
+            form.reset();
+            registryAtExit = os.registry;
+            keysAtExit = os.registryKeys;
+        };
+        if (c.exitWhilePosting) {
+            os.whilePosting = [&] {
+                if (form) exit();
+            };
+        } else {
+            exit();
+        }
+        os.RunThreads();  // https refused: the check would go on with plain http
+        os.whilePosting = nullptr;
+        EXPECT_EQ(os.httpPosts.size(), c.posts);
+        EXPECT_EQ(os.registry, registryAtExit);
+        EXPECT_EQ(os.registryKeys, keysAtExit);
+    }
+}
+
 TEST_F(MainFormOnlineTest, UpdateNotificationsShowsAndWritesTheStoredSwitch) {
     os.registryKeys.insert(kKey);
     os.registry[kKey + L"|ShowUpdate"] = L"0";

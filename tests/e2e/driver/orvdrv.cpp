@@ -54,6 +54,10 @@
 //       NAME#N, the first (or N-th, from 0) child whose class is NAME (any case) or whose
 //       caption without "&" is NAME, in creation order: Edit#2, "Double Click#1", OK
 //   wait-window-gone CAPTION MS            waits until no such window is left
+//   wait-class CLASS MS                    as wait-window, for a window of this class (the update
+//                                          notice has no caption)
+//   count-class CLASS                      top-level windows of this class: "ALL SHOWN", the number
+//                                          of them and of the visible ones
 // The hotkey dialog and the system-wide hotkeys:
 //   count-windows CAPTION                  number of visible top-level windows with this caption
 //   dlg-hotkey REF                         HKM_GETHOTKEY of a hotkey field as 0x%04X (the HOTKEYF_*
@@ -251,6 +255,22 @@ std::vector<HWND> TopLevelWindowsCaptioned(const std::wstring& caption) {
         [](HWND hwnd, LPARAM lp) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(lp);
             if (IsWindowVisible(hwnd) && TitleOf(hwnd) == s.caption) s.found.push_back(hwnd);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> TopLevelWindowsOfClass(const std::wstring& className, bool shownOnly) {
+    struct Search {
+        std::wstring className;
+        bool shownOnly;
+        std::vector<HWND> found;
+    } search{className, shownOnly, {}};
+    EnumWindows(
+        [](HWND hwnd, LPARAM lp) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(lp);
+            if ((!s.shownOnly || IsWindowVisible(hwnd)) && ClassOf(hwnd) == s.className) s.found.push_back(hwnd);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&search));
@@ -642,6 +662,18 @@ private:
                 m_dialog = found.empty() ? nullptr : found.front();
                 return m_dialog != nullptr;
             });
+        } else if (c == L"wait-class") {
+            const std::wstring className = Arg(c);
+            const long ms = Number(c);
+            WaitUntil(L"no window of class \"" + className + L"\"", ms, [&] {
+                const auto found = TopLevelWindowsOfClass(className, true);
+                m_dialog = found.empty() ? nullptr : found.front();
+                return m_dialog != nullptr;
+            });
+        } else if (c == L"count-class") {
+            const std::wstring className = Arg(c);
+            PrintLine(std::to_wstring(TopLevelWindowsOfClass(className, false).size()) + L" " +
+                      std::to_wstring(TopLevelWindowsOfClass(className, true).size()));
         } else if (c == L"wait-window-gone") {
             const std::wstring caption = Arg(c);
             const long ms = Number(c);
