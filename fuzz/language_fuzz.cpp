@@ -49,8 +49,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!lines);  // only a file that is not UTF-8 is refused
         FUZZ_CHECK(CurrentLanguage().LanguageFile.empty());
     }
+    // The lookup over the loaded lines (the program's TranslateText, which takes only literals).
     for (const std::wstring_view english : kTranslatedTexts) {
-        const std::wstring shown = TranslateText(std::wstring(english));
+        const std::wstring shown = TranslateFrom(CurrentLanguage().LanguageLines, std::wstring(english));
         FUZZ_CHECK(!shown.empty());
     }
     return 0;
