@@ -11,6 +11,7 @@ packages=(
   locales                                           # a German locale for Wine in the language tests
   librsvg2-bin icoutils                             # pictures and icons from their SVG sources
   zip unzip nsis                                    # the portable archive and the installer
+  clang libclang-rt-14-dev                          # the fuzz targets (libFuzzer, sanitizers)
   # online services: PCRE for the e-mail check, dpkg-dev to unpack PCRE's source for MinGW,
   # and the maker's server (nginx, php-fpm, SQLite) that the online tests start locally
   libpcre3-dev dpkg-dev nginx-light php-fpm php-cli php-sqlite3 openssl ca-certificates curl
