@@ -1,0 +1,61 @@
+# shellcheck shell=bash
+# Killing the program outright in the middle of a write, for the kill_* scenarios. Source it
+# after lib.sh and after e2e_begin.
+#
+#   ORV_KILL_ROUNDS                how many kills a scenario makes (each scenario has a small
+#                                  default that keeps the test run short; raise it for a long run)
+#   orv_kill                       kills the running orvalin.exe with SIGKILL, as a power cut of
+#                                  the process: no handler, no clean-up of its own; returns once
+#                                  the process is gone and Wine has closed its handles
+#   random_ms LOW HIGH             a random whole number of milliseconds in [LOW, HIGH]
+#   sleep_ms MS
+#   bytes_is_one_of FILE CANDIDATE...  true when FILE exists and holds exactly the bytes of one
+#                                  of the CANDIDATE files; prints the matching candidate
+#   folder_extras DIR EXPECTED...  prints the names in DIR (one a line) that are not EXPECTED:
+#                                  whatever a write left behind
+
+# The Linux process that runs orvalin.exe: `wine` execs its loader in place, so it is the
+# process orv_start started; checked by its command line so that nothing else is hit.
+orv_linux_pid() {
+  [[ -n $e2e_app_pid ]] || return 1
+  tr '\0' ' ' <"/proc/$e2e_app_pid/cmdline" 2>/dev/null | grep -q 'orvalin\.exe' || return 1
+  printf '%s\n' "$e2e_app_pid"
+}
+
+orv_kill() {
+  local pid
+  pid=$(orv_linux_pid) || fail "no orvalin.exe process to kill (pid '${e2e_app_pid:-}')"
+  kill -KILL "$pid"
+  wait "$pid" 2>/dev/null || true
+  e2e_app_pid=""
+  # The wineserver closes the dead process's handles once it sees the process go; until then its
+  # windows still exist. Gone windows are the sign that it is done.
+  wait_until 20 drv_is 0 exists || fail "the main window outlived the killed process by 20 s"
+}
+
+random_ms() { printf '%s\n' $(($1 + (RANDOM * 32768 + RANDOM) % ($2 - $1 + 1))); }
+
+sleep_ms() { sleep "$(printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)))"; }
+
+bytes_is_one_of() {
+  local file=$1 candidate
+  shift
+  [[ -f $file ]] || return 1
+  for candidate in "$@"; do
+    if cmp -s "$file" "$candidate"; then
+      printf '%s\n' "$candidate"
+      return 0
+    fi
+  done
+  return 1
+}
+
+folder_extras() {
+  local dir=$1 name expected found
+  shift
+  for name in $(ls -A "$dir"); do
+    found=""
+    for expected in "$@"; do [[ $name == "$expected" ]] && found=1; done
+    [[ -n $found ]] || printf '%s\n' "$name"
+  done
+}

@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# The program killed outright while it saves a large macro (200,000 rows) over an existing
+# file: after every kill the file holds exactly its old bytes or exactly the new ones, and no
+# file of the save is left in the folder. ORV_KILL_ROUNDS kills (default 3); each round starts
+# the program again and loads the rows anew.
+# shellcheck source=../lib.sh
+source "$(dirname "$0")/../lib.sh"
+# shellcheck source=../lib_kill.sh
+source "$(dirname "$0")/../lib_kill.sh"
+export LC_ALL=C.UTF-8  # English locale: "," separates the cells
+e2e_begin kill_macro_save
+
+rounds=${ORV_KILL_ROUNDS:-3}
+rows=200000
+work="$ORV_E2E_STATE/work/kill_macro_save.files"
+rm -rf "$work"
+mkdir -p "$work"
+# The rows the program saves (loaded from rows.csv, written exactly so back) and the different
+# bytes the target holds before each save.
+awk -v n=$rows 'BEGIN { for (i = 0; i < n; i++) printf "%d,%d,X,,,%d\r\n", i % 1280, i % 800, i }' >"$APP_DIR/rows.csv"
+awk -v n=$rows 'BEGIN { for (i = 0; i < n; i++) printf "-,-,-,-,-,%d.5\r\n", i }' >"$work/old.csv"
+cp "$APP_DIR/rows.csv" "$work/new.csv"
+target="$APP_DIR/t.csv"
+
+# load_rows: a fresh start with rows.csv in the step list.
+load_rows() {
+  orv_start
+  drv drop "$(win_path "$APP_DIR/rows.csv")" -- wait-rows "$kListView1" "$rows" 120000 >/dev/null ||
+    fail "rows.csv was not loaded"
+}
+
+# save_over_target: Save, the name of t.csv, Yes to replacing it; returns as the save begins.
+save_over_target() {
+  drv click "$kButton5" >/dev/null
+  answer_file_dialog "Save As" "$target"
+  drv_read wait-window Error 5000 dialog-text
+  expect_match "the save dialog's question" '*already exists*replace*' "${R[0]}"
+  drv wait-window Error 1000 press Yes >/dev/null || fail "cannot answer the replace question"
+}
+
+expected_files=(orvalin.exe settings.ini rows.csv t.csv)
+
+# How long one whole save takes here, from the answer to the question until the file is whole:
+# the kills fall within that time.
+load_rows
+cp "$work/old.csv" "$target"
+start_ms=$(date +%s%3N)
+save_over_target
+wait_until 120 cmp -s "$target" "$work/new.csv" || fail "the save did not write t.csv within 120 s"
+save_ms=$(($(date +%s%3N) - start_ms))
+wait_until 20 drv_is "t.csv - QUENZAL - Orvalin" caption || fail "no caption from the save"
+e2e_log "one save of $rows rows: about $save_ms ms (measured from outside)"
+orv_stop
+
+kills=0 damaged=0 kept_old=0 took_new=0 left_after_kill=0
+for round in $(seq "$rounds"); do
+  load_rows
+  cp "$work/old.csv" "$target"
+  save_over_target
+  sleep_ms "$(random_ms 0 "$save_ms")"
+  orv_kill
+  kills=$((kills + 1))
+  if which=$(bytes_is_one_of "$target" "$work/old.csv" "$work/new.csv"); then
+    if [[ $which == */old.csv ]]; then kept_old=$((kept_old + 1)); else took_new=$((took_new + 1)); fi
+  else
+    damaged=$((damaged + 1))
+    cp "$target" "$work/damaged.$round" 2>/dev/null || true
+    e2e_mismatch "round $round: after the kill t.csv is neither the old nor the new bytes ($(stat -c %s "$target" 2>/dev/null || echo no file) bytes)"
+  fi
+  extras=$(folder_extras "$APP_DIR" "${expected_files[@]}")
+  if [[ -n $extras ]]; then
+    left_after_kill=$((left_after_kill + 1))
+    e2e_mismatch "round $round: the kill left in the folder: $(tr '\n' ' ' <<<"$extras")"
+  fi
+done
+e2e_log "kills: $kills, files damaged: $damaged (old kept: $kept_old, new whole: $took_new), kills that left a file of the save: $left_after_kill"
