@@ -44,20 +44,21 @@ expected_files=(orvalin.exe settings.ini rows.csv t.csv)
 # the kills fall within that time.
 load_rows
 cp "$work/old.csv" "$target"
-start_ms=$(date +%s%3N)
 save_over_target
+start_ms=$(date +%s%3N)
 wait_until 120 cmp -s "$target" "$work/new.csv" || fail "the save did not write t.csv within 120 s"
 save_ms=$(($(date +%s%3N) - start_ms))
 wait_until 20 drv_is "t.csv - QUENZAL - Orvalin" caption || fail "no caption from the save"
 e2e_log "one save of $rows rows: about $save_ms ms (measured from outside)"
 orv_stop
 
-kills=0 damaged=0 kept_old=0 took_new=0 left_after_kill=0
+kills=0 damaged=0 mid_write=0 kept_old=0 took_new=0 left_after_kill=0
 for round in $(seq "$rounds"); do
   load_rows
   cp "$work/old.csv" "$target"
   save_over_target
-  sleep_ms "$(random_ms 0 "$save_ms")"
+  sleep_ms "$(random_ms 0 $((2 * save_ms)))"
+  [[ -e $target.orvtmp ]] && mid_write=$((mid_write + 1))
   orv_kill
   kills=$((kills + 1))
   if which=$(bytes_is_one_of "$target" "$work/old.csv" "$work/new.csv"); then
@@ -73,4 +74,4 @@ for round in $(seq "$rounds"); do
     e2e_mismatch "round $round: the kill left in the folder: $(tr '\n' ' ' <<<"$extras")"
   fi
 done
-e2e_log "kills: $kills, files damaged: $damaged (old kept: $kept_old, new whole: $took_new), kills that left a file of the save: $left_after_kill"
+e2e_log "kills: $kills (with the save under way just before: $mid_write), files damaged: $damaged (old kept: $kept_old, new whole: $took_new), kills that left a file of the save: $left_after_kill"
