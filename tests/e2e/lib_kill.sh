@@ -104,9 +104,11 @@ bytes_is_one_of() {
 }
 
 folder_extras() {
-  local dir=$1 name expected found
+  local dir=$1 path name expected found
   shift
-  for name in $(ls -A "$dir"); do
+  for path in "$dir"/* "$dir"/.[!.]*; do
+    [[ -e $path ]] || continue
+    name=${path##*/}
     found=""
     for expected in "$@"; do [[ $name == "$expected" ]] && found=1; done
     [[ -n $found ]] || printf '%s\n' "$name"
