@@ -93,6 +93,8 @@ for round in $(seq "$rounds"); do
   if [[ -n $extras ]]; then
     left_after_kill=$((left_after_kill + 1))
     e2e_log "round $round: the kill left $(cd "$APP_DIR" && stat -c '%n (%s bytes)' $extras | tr '\n' ' ')"
+    cut=$(cut_leftovers "$APP_DIR" "$extras" "$work/new.csv" "$work/settings.before" "$work/settings.after")
+    [[ -z $cut ]] || e2e_mismatch "round $round: the kill left a temporary file cut short: $(tr '\n' ' ' <<<"$cut")"
   fi
 done
 
