@@ -311,6 +311,7 @@ void TAppForm::DecideDataFolder() {
 
 void TAppForm::OpenSettings() {
     const std::wstring fileName = m_dataFolder + L"settings.ini";
+    RecoverInterruptedWrite(m_platform, fileName);
     try {
         m_settings = SettingsIni(m_platform, fileName);
         return;

@@ -1,5 +1,6 @@
 // Cost of one settings write: replacing a small existing file through ReplaceFileContent (a
-// temporary file beside it, flushed, then ReplaceFileW with a backup name) against the plain
+// temporary file beside it, marked for deletion while written, flushed, then renamed over the
+// file by its handle) against the plain
 // way it replaces (a GetTempFileNameW name, flushed, then MoveFileExW over the file), both in
 // the same folder and run. Every change of a setting, and every pass that counts the loops
 // down, pays for one.

@@ -18,4 +18,13 @@ std::wstring ExtendedLengthPath(std::wstring fullPath) {
     return fullPath;
 }
 
+std::wstring NativePathName(const std::wstring& fullPath) {
+    const std::wstring extended = ExtendedLengthPath(fullPath);
+    // "\\?\" and "\\.\" both stand for the object folder "\??\"; anything else was not absolute.
+    if (extended.size() > 4 && (extended.starts_with(L"\\\\?\\") || extended.starts_with(L"\\\\.\\"))) {
+        return L"\\??\\" + extended.substr(4);
+    }
+    return {};
+}
+
 }  // namespace orv

@@ -17,4 +17,11 @@ inline constexpr std::size_t kExtendedPathFrom = 248;
 //   \\server\share\b   -> \\?\UNC\server\share\b
 std::wstring ExtendedLengthPath(std::wstring fullPath);
 
+// The native (NT) name of an absolute path, for the calls that take one, such as renaming an
+// open file by its handle; empty when the path is not absolute.
+//   C:\a\b.csv             -> \??\C:\a\b.csv
+//   \\server\share\b       -> \??\UNC\server\share\b
+//   \\?\C:\a\b.csv         -> \??\C:\a\b.csv
+std::wstring NativePathName(const std::wstring& fullPath);
+
 }  // namespace orv

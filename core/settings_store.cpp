@@ -308,4 +308,17 @@ void SettingsIni::UpdateFile() {
     }
 }
 
+void RecoverInterruptedWrite(Platform& platform, const std::wstring& fileName) {
+    const std::wstring temp = fileName + L".orvtmp";
+    const std::wstring backup = fileName + L".orvbak";
+    if (platform.FileExists(temp)) platform.RemoveFile(temp);
+    if (!platform.FileExists(backup)) return;
+    if (!platform.FileExists(fileName)) {
+        std::uint32_t error = 0;
+        const auto bytes = platform.ReadWholeFile(backup, error);
+        if (!bytes || platform.ReplaceFileContent(fileName, *bytes) != 0) return;
+    }
+    platform.RemoveFile(backup);
+}
+
 }  // namespace orv

@@ -92,4 +92,11 @@ private:
     bool m_readsBackExactly = true;
 };
 
+// Clears what an interrupted rewrite of `fileName` left beside it, before the file is opened:
+// "<name>.orvtmp", a new content that never took the name, goes; "<name>.orvbak", the old
+// content that earlier builds moved aside before moving the new one in, is put back when a kill
+// between those two moves left no file under the name, and goes in any case once it is not
+// needed. A failure leaves things as they are: the next start tries again.
+void RecoverInterruptedWrite(Platform& platform, const std::wstring& fileName);
+
 }  // namespace orv

@@ -6,6 +6,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <cwchar>
 
 #include "core/controls.h"
@@ -135,8 +137,30 @@ std::wstring FinalPathOf(HANDLE file) {
     }
 }
 
-bool NameExists(const std::wstring& systemPath) {
-    return GetFileAttributesW(systemPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+// Gives the open file `file` the name `path`, replacing a file there, in one request to the
+// system. Right after the deletion mark comes off, this keeps the moment in which a kill leaves
+// the temporary file behind as short as it can be: MoveFileExW first opens the file again by
+// name and asks about it. False when it fails; then MoveFileExW tries (and reports) the same.
+bool RenameOpenFile(HANDLE file, const std::wstring& path) {
+    std::wstring full(path.size() + 1, L'\0');
+    for (;;) {
+        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) return false;
+        if (n < full.size()) {
+            full.resize(n);
+            break;
+        }
+        full.resize(n);
+    }
+    const std::wstring name = NativePathName(full);
+    if (name.empty()) return false;
+    const std::size_t bytes = offsetof(FILE_RENAME_INFO, FileName) + (name.size() + 1) * sizeof(wchar_t);
+    std::vector<std::uint8_t> block(bytes);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
+    info->ReplaceIfExists = TRUE;
+    info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
+    std::copy(name.begin(), name.end(), info->FileName);
+    return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(bytes)) != FALSE;
 }
 
 HANDLE OpenForReading(const std::wstring& path) {
@@ -295,16 +319,20 @@ std::uint32_t Win32Platform::ReplaceFileContent(const std::wstring& path, const 
 
 std::uint32_t Win32Platform::ReplaceFileContentInPieces(const std::wstring& path,
                                                         const std::function<void(FileWriter&)>& produce) {
-    // The new content goes to "<name>.orvtmp" beside the file and replaces it only once it is
-    // whole on disk, so a crash or a full disk leaves the previous file intact. The name is
-    // fixed so that a run killed mid-write leaves at most one such file, which the next write
-    // of the same file reuses and moves away.
+    // The new content goes to "<name>.orvtmp" beside the file and takes the file's name in one
+    // rename once it is whole on disk: a crash, a kill or a full disk leaves the previous file
+    // intact, never a missing or half-written one. (ReplaceFileW is no such step: it moves the
+    // old file aside first, and a kill between its two moves left no file under the name.)
+    // Until that rename the temporary file is marked for deletion, so that whoever ends the
+    // process, the system removes it with the last handle.
     std::wstring target = SystemPath(path);
     bool exists = false;
+    FILE_BASIC_INFO oldInfo = {};
     HANDLE current = OpenForMetadata(target);
     if (current != INVALID_HANDLE_VALUE) {
         BY_HANDLE_FILE_INFORMATION info = {};
         const bool known = GetFileInformationByHandle(current, &info);
+        exists = GetFileInformationByHandleEx(current, FileBasicInfo, &oldInfo, sizeof oldInfo) != FALSE;
         // Through a symbolic link the file it names is replaced, and the link stays a link.
         const std::wstring finalPath = FinalPathOf(current);
         CloseHandle(current);
@@ -313,57 +341,65 @@ std::uint32_t Win32Platform::ReplaceFileContentInPieces(const std::wstring& path
             return ERROR_ACCESS_DENIED;
         }
         if (!finalPath.empty()) target = finalPath;
-        exists = true;
     } else if (const DWORD code = GetLastError(); code != ERROR_FILE_NOT_FOUND) {
         return code;  // no such folder, no access, ...: the temporary file would fail alike
     }
 
     const std::wstring temp = target + L".orvtmp";
-    const std::wstring backup = target + L".orvbak";
-    HANDLE file =
-        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // DELETE access for the deletion mark; others may have DELETE, which the rename by name needs.
+    HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    const auto markForDeletion = [file](bool mark) {
+        FILE_DISPOSITION_INFO disposition = {};
+        disposition.DeleteFile = mark ? TRUE : FALSE;
+        return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) !=
+               FALSE;
+    };
+    // Where the system cannot mark it, a killed write leaves the file, which the next write of
+    // the same file takes over.
+    const bool marked = markForDeletion(true);
+    const auto discard = [&] {
+        if (!marked || !markForDeletion(true)) {
+            CloseHandle(file);
+            DeleteFileW(temp.c_str());
+        } else {
+            CloseHandle(file);
+        }
+    };
     DWORD code = 0;
     try {
         HandleFileWriter writer(file);
         produce(writer);
         code = writer.Finish();
     } catch (...) {
-        CloseHandle(file);
-        DeleteFileW(temp.c_str());
+        discard();
         throw;
     }
-    CloseHandle(file);
+    if (!code && exists) {
+        // The attributes the old file had (hidden, system, ...) and its creation time go over to
+        // the new one; a failure here costs only those.
+        FILE_BASIC_INFO keep = {};
+        keep.CreationTime = oldInfo.CreationTime;
+        keep.FileAttributes =
+            oldInfo.FileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+        if (!keep.FileAttributes) keep.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        SetFileInformationByHandle(file, FileBasicInfo, &keep, sizeof keep);
+    }
+    // The mark comes off just before the rename: a mark left on would delete the file under its
+    // new name when the handle closes.
+    if (!code && marked && !markForDeletion(false)) code = GetLastError();
+    if (!code && !RenameOpenFile(file, target) &&
+        !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        code = GetLastError();
+    }
     if (code) {
-        DeleteFileW(temp.c_str());
+        discard();
         return code;
     }
-
-    if (!exists) {
-        if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            code = GetLastError();
-            DeleteFileW(temp.c_str());
-            return code;
-        }
-        DeleteFileW(backup.c_str());  // left by an earlier run that was killed mid-replace
-        return 0;
-    }
-
-    // ReplaceFileW keeps the file's attributes and security. With a backup name it never
-    // deletes the old content before the new one is in place: if the last step fails, the old
-    // file is found under the backup name and put back. (Wine: without a backup name it moves
-    // the old file through a MAX_PATH buffer and deletes it first.)
-    DeleteFileW(backup.c_str());
-    if (ReplaceFileW(target.c_str(), temp.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr)) {
-        DeleteFileW(backup.c_str());
-        return 0;
-    }
-    code = GetLastError();
-    if (!NameExists(target) && NameExists(backup)) MoveFileExW(backup.c_str(), target.c_str(), 0);
-    if (NameExists(target)) DeleteFileW(backup.c_str());  // else it holds the only old copy: keep it
-    DeleteFileW(temp.c_str());
-    return code;
+    CloseHandle(file);
+    return 0;
 }
 
 // --- version library --------------------------------------------------------------------------

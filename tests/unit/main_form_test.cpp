@@ -87,6 +87,47 @@ TEST_F(MainFormTest, UsesThePerUserFolderWhenTheProgramFolderIsNotWritable) {
     }
 }
 
+// A rewrite cut short by a kill: earlier builds moved the old settings.ini aside to
+// settings.ini.orvbak before moving the new one in, and a kill between the two left only that
+// copy; a kill mid-write can leave settings.ini.orvtmp. The start puts the settings back and
+// leaves neither name behind.
+TEST_F(MainFormTest, StartRecoversWhatAnInterruptedSettingsWriteLeft) {
+    const std::wstring kBackup = kPortableIni + L".orvbak";
+    const std::wstring kTemp = kPortableIni + L".orvtmp";
+    const std::string kOld = kBom + "[Settings]\r\nReplayDelay=1000\r\nHotkeyBeep=OFF\r\n\r\n";
+    const std::string kNew = kBom + "[Settings]\r\nReplayDelay=1000\r\nLockMouse=OFF\r\n\r\n";
+    struct Case {
+        const char* name;
+        const char* settings;  // nullptr: no settings.ini
+        const char* backup;
+        const char* temp;
+        std::string expected;  // settings.ini after the start
+        bool beep;
+        bool lock;
+    };
+    const Case cases[] = {
+        {"only the backup is left", nullptr, kOld.c_str(), nullptr, kOld, false, true},
+        {"backup and half-written temp, no file", nullptr, kOld.c_str(), "[Sett", kOld, false, true},
+        {"the file and a stale backup", kNew.c_str(), kOld.c_str(), nullptr, kNew, true, false},
+        {"the file and a half-written temp", kNew.c_str(), nullptr, "[Settings]\r\nHotk", kNew, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        os = FakePlatform();
+        os.InstallOwnVersionResource();
+        if (c.settings) os.ReplaceFileContent(kPortableIni, c.settings);
+        if (c.backup) os.ReplaceFileContent(kBackup, c.backup);
+        if (c.temp) os.ReplaceFileContent(kTemp, c.temp);
+        TAppForm& f = Start();
+        EXPECT_EQ(os.FileBytes(kPortableIni), c.expected);
+        EXPECT_EQ(f.HotkeyBeep1.Checked(), c.beep);
+        EXPECT_EQ(f.LockMouse1.Checked(), c.lock);
+        EXPECT_FALSE(os.HasFile(kBackup));
+        EXPECT_FALSE(os.HasFile(kTemp));
+        EXPECT_TRUE(os.errorBoxes.empty());
+    }
+}
+
 TEST_F(MainFormTest, AppliesEveryStoredSettingThroughItsControl) {
     StoreSettings(
         "; kept by hand\r\n"

@@ -28,6 +28,9 @@
 // Actions on the main window (no output):
 //   click ID                               posts BM_CLICK to the child
 //   command ID                             posts WM_COMMAND with a menu command id
+//   send-commands N ID... --               sends WM_COMMAND with each id in turn, N rounds, each
+//                                          one once the last was handled: as fast as the window
+//                                          takes them (fails when the window goes meanwhile)
 //   wait-shown MS                          waits until the main window is visible (start-up done)
 //   wait-gone MS                           waits until the main window is destroyed
 //   wait-caption TEXT MS                   waits until the main window has this caption
@@ -642,6 +645,23 @@ private:
         } else if (c == L"command") {
             const long id = Number(c);
             if (!PostMessageW(Main(), WM_COMMAND, MAKEWPARAM(id, 0), 0)) Fail(L"PostMessage(WM_COMMAND) failed");
+        } else if (c == L"send-commands") {
+            const long rounds = Number(c);
+            std::vector<long> ids;
+            while (m_next < m_args.size() && m_args[m_next] != L"--") ids.push_back(Number(c));
+            if (m_next < m_args.size()) ++m_next;  // the "--"
+            if (ids.empty()) throw Failure("send-commands needs at least one id", 2);
+            HWND main = Main();
+            for (long round = 0; round < rounds; ++round) {
+                for (const long id : ids) {
+                    DWORD_PTR ignored = 0;
+                    if (!SendMessageTimeoutW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0, SMTO_ABORTIFHUNG, 10000,
+                                             &ignored)) {
+                        Fail(L"the main window did not take command " + std::to_wstring(id) + L" in round " +
+                             std::to_wstring(round));
+                    }
+                }
+            }
         } else if (c == L"wait-shown") {
             const long ms = Number(c);
             HWND main = Main();
