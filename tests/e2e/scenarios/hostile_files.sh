@@ -117,10 +117,11 @@ locker_out="$ORV_E2E_STATE/work/hostile_files.locker"
 user_win=$(win_path "$files/user.csv")
 # Slow steps without the mouse lock: a run that a command line starts is harmless and outlasts
 # the checks.
-slow_settings() { printf '[Settings]\r\nReplayDelay=1000\r\nStepDelay=5000\r\nLockMouse=OFF\r\n%b' "$1" >"$settings"; }
+# slow_settings [LINE...]: settings.ini with these lines besides.
+slow_settings() { printf '%s\r\n' '[Settings]' ReplayDelay=1000 StepDelay=5000 LockMouse=OFF "$@" >"$settings"; }
 
 # --- dropped on the window, each onto the user's two rows -----------------------------------
-slow_settings ''
+slow_settings
 orv_start
 while IFS='|' read -r -u 3 name added first last; do
   e2e_log "dropped: $name"
@@ -146,7 +147,7 @@ orv_stop
 # --- named on the command line ----------------------------------------------------------------
 # A folder is no file: skipped. The user's file loads and plays (slowly, harmlessly); the held
 # file is refused, which ends the command line: the file after it is not read.
-slow_settings ''
+slow_settings
 lock_in_background locked "$locker_out"
 orv_start "$(path_of folder)" "$user_win" "$(path_of locked)" "$(path_of utf16)"
 expect_locked_box locked "$locker_out"
@@ -155,7 +156,7 @@ orv_stop
 
 # A name over 260 characters, then a UTF-16 file without a mark; the second "Minimize and Play"
 # stops the run the first started.
-slow_settings ''
+slow_settings
 orv_start "$long_win" "$(path_of utf16)"
 drv wait-rows "$kListView1" 3 20000 >/dev/null || e2e_mismatch "command line: the two files did not give 3 rows"
 wait_until 20 drv_is Play text "$kButtonPlay" || e2e_mismatch "command line: the second file did not stop the run"
@@ -168,7 +169,7 @@ orv_stop
 # --- loaded automatically as the last used file -------------------------------------------------
 for name in locked folder million; do
   e2e_log "automatic load: $name"
-  slow_settings "AutomaticallyLoad=ON\r\nLastUsedFile=$(path_of "$name")\r\n"
+  slow_settings AutomaticallyLoad=ON "LastUsedFile=$(path_of "$name")"
   [[ $name == locked ]] && lock_in_background locked "$locker_out"
   orv_start
   case $name in
