@@ -2,8 +2,8 @@
 # Files the program must write that will not be written: settings.ini read-only, held open by
 # another program, or a folder; a macro saved onto a file another program holds, or where its
 # temporary file's name is taken by a folder. Each write is refused with "Cannot create file"
-# (or, for a settings.ini that cannot even be read at start, "Cannot open file"), the file keeps
-# its old bytes, no temporary file is left, and the rows in the list stay.
+# (already at start when settings.ini is a folder and the defaults are written), the file
+# keeps its old bytes, no temporary file is left, and the rows in the list stay.
 # shellcheck source=../lib.sh
 source "$(dirname "$0")/../lib.sh"
 export LC_ALL=C.UTF-8  # English locale: "," separates the cells
@@ -95,7 +95,7 @@ while IFS='|' read -r -u 3 name target; do
 table kListView1 => $(glob_quote "$four_rows")
 caption          => user.csv - QUENZAL - Orvalin
 EOF_TABLE
-  expect_ini_line "$settings" "LastUsedFile=$(win_path "$user")"
+  expect_no_ini_line "$settings" "LastUsedFile=$(win_path "$APP_DIR/$target")"
 done 3<<'EOF_CASES'
 held|held.csv
 temporary name taken by a folder|blocked.csv
@@ -104,13 +104,14 @@ rmdir "$APP_DIR/blocked.csv.orvtmp"
 orv_stop
 expect_no_leftovers "after the saves"
 
-# --- settings.ini is a folder: reported at start, the program runs on defaults, and every write
-# of the settings is reported while the rows still load ---------------------------------------
+# --- settings.ini is a folder: reported at start, the program runs on defaults, and each write
+# of the settings is reported while the rows still load ----------------------------------------
 rm -f "$settings"
 mkdir "$settings"
 (cd "$APP_DIR" && exec wine "$APP_DIR/orvalin.exe") >>"$E2E_LOG" 2>&1 9>&- &
 e2e_app_pid=$!
-expect_error_box "Cannot open file \"$(glob_quote "$(win_path "$settings")")\". ?*"
+# (A folder reads as no file; the first write of the defaults is what fails.)
+expect_error_box "Cannot create file \"$(glob_quote "$(win_path "$settings")")\". ?*"
 drv --wait 30000 wait-shown 10000 >/dev/null || fail "no main window after the settings.ini box"
 drv drop "$(win_path "$user")" >/dev/null
 expect_error_box "$settings_refused"
