@@ -167,7 +167,7 @@ EOF_TABLE
 orv_stop
 
 # --- loaded automatically as the last used file -------------------------------------------------
-for name in locked folder million; do
+for name in locked folder long million; do
   e2e_log "automatic load: $name"
   slow_settings AutomaticallyLoad=ON "LastUsedFile=$(path_of "$name")"
   [[ $name == locked ]] && lock_in_background locked "$locker_out"
@@ -187,6 +187,9 @@ for name in locked folder million; do
         e2e_mismatch "automatic load of a folder: an error box came up: ${R[0]}"
       fi
       expect_refused "automatic load of a folder" "" "QUENZAL - Orvalin" "$(path_of folder)"
+      ;;
+    long)
+      expect_loaded long 1 '4,4,XX,,,5' '4,4,XX,,,5' 0
       ;;
     million)
       expect_loaded million 1000000 "1,1,,,," "320,0,,,," 0
