@@ -22,6 +22,7 @@ printf '11,11,X,,,\r\n22,22,,X,,\r\n' >"$files/user.csv"
 # A real binary: the driver's own executable (NUL bytes, every byte value, few line ends).
 cp "$ORVDRV_EXE" "$files/binary.exe"
 printf '1,2,X,,,\r\n3,4,,X,,\r\n' | iconv -f ASCII -t UTF-16LE >"$files/utf16.csv"
+# Not "nul.csv": Windows takes NUL with any extension for the null device, which reads empty.
 printf '5,6,X,,,\r\n7,8\0\0,,,X,\r\n\0\0\0\r\n' >"$files/nulbytes.csv"
 {
   printf '9,9,X,,,'
@@ -47,17 +48,6 @@ path_of() {
     binary) win_path "$files/binary.exe" ;;
     *) win_path "$files/$1.csv" ;;
   esac
-}
-
-# lock_in_background CASE OUT: a driver holds the file open without sharing until an error
-# box comes up and is answered; what it reads goes to OUT. Answers once the file is held.
-locker_pid=""
-lock_in_background() {
-  : >"$2"
-  wine "$ORVDRV_EXE" lock-file "$(path_of "$1")" wait-window Orvalin 60000 dialog-text press OK \
-    wait-window-gone Orvalin 10000 >"$2" 2>&1 9>&- &
-  locker_pid=$!
-  wait_until 30 grep -qx 1 "$2" || fail "the driver did not take the lock on $1: $(cat "$2")"
 }
 
 # expect_loaded CASE ADDED FIRST-PATTERN LAST-PATTERN BEFORE: the file's rows follow the BEFORE
@@ -92,11 +82,9 @@ expect_refused() {
   expect_ini_line "$settings" "LastUsedFile=$4"
 }
 
-# expect_locked_box CASE OUT: the error box that the driver holding the file read and answered.
+# expect_locked_box WHAT: the box about the held file locked.csv.
 expect_locked_box() {
-  wait "$locker_pid" || e2e_mismatch "$1: no error box while the file was held: $(cat "$2")"
-  expect_match "$1: text of the error box" "Cannot open file \"$(glob_quote "$(path_of "$1")")\". ?*" \
-    "$(sed -n 2p "$2")"
+  expect_held_box "$1" "Cannot open file \"$(glob_quote "$(path_of locked)")\". ?*"
 }
 
 # The table of cases: name | rows it adds, or "error" | first and last row it adds (patterns).
@@ -113,11 +101,9 @@ folder|error||
 locked|error||
 EOF_CASES
 )
-locker_out="$ORV_E2E_STATE/work/hostile_files.locker"
 user_win=$(win_path "$files/user.csv")
-# Slow steps without the mouse lock: a run that a command line starts is harmless and outlasts
-# the checks.
-# slow_settings [LINE...]: settings.ini with these lines besides.
+# slow_settings [LINE...]: settings.ini with these lines and slow steps without the mouse lock,
+# so that a run a command line starts is harmless and outlasts the checks.
 slow_settings() { printf '%s\r\n' '[Settings]' ReplayDelay=1000 StepDelay=5000 LockMouse=OFF "$@" >"$settings"; }
 
 # --- dropped on the window, each onto the user's two rows -----------------------------------
@@ -133,9 +119,9 @@ while IFS='|' read -r -u 3 name added first last; do
     continue
   fi
   if [[ $name == locked ]]; then
-    lock_in_background locked "$locker_out"
+    hold_file_until_error_box "$(path_of locked)"
     drv drop "$(path_of "$name")" >/dev/null
-    expect_locked_box locked "$locker_out"
+    expect_locked_box "dropped while held"
   else
     drv drop "$(path_of "$name")" >/dev/null
     expect_error_box "Cannot open file \"$(glob_quote "$(path_of "$name")")\". ?*"
@@ -148,9 +134,9 @@ orv_stop
 # A folder is no file: skipped. The user's file loads and plays (slowly, harmlessly); the held
 # file is refused, which ends the command line: the file after it is not read.
 slow_settings
-lock_in_background locked "$locker_out"
+hold_file_until_error_box "$(path_of locked)"
 orv_start "$(path_of folder)" "$user_win" "$(path_of locked)" "$(path_of utf16)"
-expect_locked_box locked "$locker_out"
+expect_locked_box "command line"
 expect_refused "command line" "$user_rows" "user.csv - QUENZAL - Orvalin" "$user_win"
 orv_stop
 
@@ -170,11 +156,11 @@ orv_stop
 for name in locked folder long million; do
   e2e_log "automatic load: $name"
   slow_settings AutomaticallyLoad=ON "LastUsedFile=$(path_of "$name")"
-  [[ $name == locked ]] && lock_in_background locked "$locker_out"
+  [[ $name != locked ]] || hold_file_until_error_box "$(path_of locked)"
   orv_start
   case $name in
     locked)
-      expect_locked_box locked "$locker_out"
+      expect_locked_box "automatic load"
       expect_refused "automatic load" "" "QUENZAL - Orvalin" "$(path_of locked)"
       ;;
     folder)

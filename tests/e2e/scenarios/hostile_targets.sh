@@ -13,23 +13,6 @@ settings="$APP_DIR/settings.ini"
 user="$APP_DIR/user.csv"
 printf '11,11,X,,,\r\n22,22,,X,,\r\n' >"$user"
 user_rows='11,11,X,,,|22,22,,X,,'
-locker_out="$ORV_E2E_STATE/work/hostile_targets.locker"
-
-# hold_in_background UNIX-PATH: a driver holds the file open without sharing until an error box
-# comes up and is answered (its text is then line 2 of $locker_out). Answers once it is held.
-locker_pid=""
-hold_in_background() {
-  : >"$locker_out"
-  wine "$ORVDRV_EXE" lock-file "$(win_path "$1")" wait-window Orvalin 60000 dialog-text press OK \
-    wait-window-gone Orvalin 10000 >"$locker_out" 2>&1 9>&- &
-  locker_pid=$!
-  wait_until 30 grep -qx 1 "$locker_out" || fail "the driver did not take the lock on $1: $(cat "$locker_out")"
-}
-
-expect_held_box() {  # expect_held_box WHAT TEXT-PATTERN
-  wait "$locker_pid" || e2e_mismatch "$1: no error box while the file was held: $(cat "$locker_out")"
-  expect_match "$1: text of the error box" "$2" "$(sed -n 2p "$locker_out")"
-}
 
 expect_no_leftovers() {
   local leftovers
@@ -55,7 +38,7 @@ while IFS='|' read -r -u 3 name rows; do
       chmod u+w "$settings"
       ;;
     held)
-      hold_in_background "$settings"
+      hold_file_until_error_box "$(win_path "$settings")"
       drv drop "$(win_path "$user")" >/dev/null
       expect_held_box "settings.ini held" "$settings_refused"
       ;;
@@ -80,7 +63,7 @@ mkdir "$APP_DIR/blocked.csv.orvtmp"
 # case | target
 while IFS='|' read -r -u 3 name target; do
   e2e_log "save: $name"
-  [[ $name == held ]] && hold_in_background "$APP_DIR/$target"
+  [[ $name != held ]] || hold_file_until_error_box "$(win_path "$APP_DIR/$target")"
   click_control "$kButton5"
   answer_file_dialog "Save As" "$APP_DIR/$target"
   answer_overwrite_question Yes
@@ -110,7 +93,9 @@ rm -f "$settings"
 mkdir "$settings"
 (cd "$APP_DIR" && exec wine "$APP_DIR/orvalin.exe") >>"$E2E_LOG" 2>&1 9>&- &
 e2e_app_pid=$!
-# (A folder reads as no file; the first write of the defaults is what fails.)
+# (A folder reads as no file; the first write of the defaults is what fails.) The box comes
+# during start-up, which takes a while under Wine.
+drv wait-window Orvalin 60000 >/dev/null || true
 expect_error_box "Cannot create file \"$(glob_quote "$(win_path "$settings")")\". ?*"
 drv --wait 30000 wait-shown 10000 >/dev/null || fail "no main window after the settings.ini box"
 drv drop "$(win_path "$user")" >/dev/null
