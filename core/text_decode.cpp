@@ -1,6 +1,8 @@
 // Decoding text files by their byte-order mark.
 #include "core/text_decode.h"
 
+#include <algorithm>
+
 #include "core/utf.h"
 
 namespace orv {
@@ -43,6 +45,22 @@ void AppendUtf8Lenient(std::string_view bytes, std::wstring& text) {
     }
 }
 
+Utf16Order Utf16WithoutMarkOf(std::string_view start) {
+    start = start.substr(0, std::min(start.find_first_of("\r\n"), kUtf16SniffBytes));
+    std::size_t pairs = 0;
+    std::size_t highZeroLe = 0;
+    std::size_t highZeroBe = 0;
+    for (std::size_t i = 0; i + 1 < start.size(); i += 2, ++pairs) {
+        if (start[i] == 0 && start[i + 1] == 0) return Utf16Order::kNone;
+        highZeroLe += start[i + 1] == 0;
+        highZeroBe += start[i] == 0;
+    }
+    if (pairs == 0) return Utf16Order::kNone;
+    if (highZeroLe * 2 >= pairs) return Utf16Order::kLittleEndian;
+    if (highZeroBe * 2 >= pairs) return Utf16Order::kBigEndian;
+    return Utf16Order::kNone;
+}
+
 std::wstring DecodeTextBytes(Platform& platform, std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         std::wstring text;
@@ -52,6 +70,14 @@ std::wstring DecodeTextBytes(Platform& platform, std::string_view bytes) {
     }
     if (bytes.substr(0, 2) == "\xFF\xFE") return DecodeUtf16(bytes.substr(2), false);
     if (bytes.substr(0, 2) == "\xFE\xFF") return DecodeUtf16(bytes.substr(2), true);
+    switch (Utf16WithoutMarkOf(bytes)) {
+        case Utf16Order::kLittleEndian:
+            return DecodeUtf16(bytes, false);
+        case Utf16Order::kBigEndian:
+            return DecodeUtf16(bytes, true);
+        case Utf16Order::kNone:
+            break;
+    }
     return platform.AnsiToWide(bytes);
 }
 

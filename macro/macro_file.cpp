@@ -43,9 +43,11 @@ std::wstring FormatMacroText(const StepList& list, wchar_t separator) {
 
 namespace {
 
+// Also true for bytes that reading would take for UTF-16 without a mark (only cells holding
+// NUL characters give such ANSI bytes).
 bool StartsLikeAMark(std::string_view bytes) {
     return bytes.starts_with("\xEF\xBB\xBF") || bytes.starts_with("\xFF\xFE") ||
-           bytes.starts_with("\xFE\xFF");
+           bytes.starts_with("\xFE\xFF") || Utf16WithoutMarkOf(bytes) != Utf16Order::kNone;
 }
 
 // Calls `onRow` with the first six cells of every non-empty line of `text`.
@@ -82,8 +84,8 @@ void ForEachRow(std::wstring_view text, wchar_t separator, OnRow&& onRow) {
 
 enum class Encoding { kAnsi, kUtf8, kUtf16Le, kUtf16Be };
 
-// The encoding a byte-order mark at the start of a file selects, and the mark's length; the
-// same choice as DecodeTextBytes.
+// The encoding the start of a file selects (a byte-order mark, or UTF-16 without one), and the
+// mark's length; the same choice as DecodeTextBytes.
 Encoding EncodingOf(std::string_view start, std::size_t& markBytes) {
     markBytes = 0;
     if (start.starts_with("\xEF\xBB\xBF")) {
@@ -97,6 +99,14 @@ Encoding EncodingOf(std::string_view start, std::size_t& markBytes) {
     if (start.starts_with("\xFE\xFF")) {
         markBytes = 2;
         return Encoding::kUtf16Be;
+    }
+    switch (Utf16WithoutMarkOf(start)) {
+        case Utf16Order::kLittleEndian:
+            return Encoding::kUtf16Le;
+        case Utf16Order::kBigEndian:
+            return Encoding::kUtf16Be;
+        case Utf16Order::kNone:
+            break;
     }
     return Encoding::kAnsi;
 }
@@ -116,14 +126,12 @@ public:
     template <class OnText>
     std::uint32_t Pass(OnText&& onText) {
         std::uint32_t error = 0;
-        if (m_passes++ > 0 && !m_file.Rewind(error)) return error;
+        if (m_passes++ == 0 ? !FindEncoding(error) : !m_file.Rewind(error)) return error;
         std::size_t used = 0;
         bool atEnd = false;
-        // The mark needs the file's first three bytes, whatever the buffer's size.
+        // The buffer holds at least the mark, whatever its size.
         if (!Fill(used, atEnd, error)) return error;
-        std::size_t markBytes = 0;
-        m_encoding = EncodingOf(std::string_view(m_buffer.data(), used), markBytes);
-        std::size_t begin = markBytes;
+        std::size_t begin = m_markBytes;
         const std::size_t unit = Wide() ? 2 : 1;
         for (;;) {
             std::size_t end = used - (used - begin) % unit;  // whole characters only
@@ -150,6 +158,22 @@ public:
     }
 
 private:
+    // Reads the file's start, as much as the encoding rules look at whatever the buffer's size,
+    // and goes back to the beginning.
+    bool FindEncoding(std::uint32_t& error) {
+        std::string start(std::max<std::size_t>(kUtf16SniffBytes, 3), '\0');
+        std::size_t used = 0;
+        while (used < start.size()) {
+            const std::optional<std::size_t> got =
+                m_file.Read(start.data() + used, start.size() - used, error);
+            if (!got) return false;
+            if (*got == 0) break;
+            used += *got;
+        }
+        m_encoding = EncodingOf(std::string_view(start.data(), used), m_markBytes);
+        return m_file.Rewind(error);
+    }
+
     bool Wide() const { return m_encoding == Encoding::kUtf16Le || m_encoding == Encoding::kUtf16Be; }
 
     // Reads on until the buffer is full or the file ends.
@@ -200,6 +224,7 @@ private:
     std::string m_buffer;
     std::wstring m_text;
     Encoding m_encoding = Encoding::kAnsi;
+    std::size_t m_markBytes = 0;
     int m_passes = 0;
 };
 

@@ -5,10 +5,11 @@
 //   -,-,-,-,-,1.5\r\n       a pause of 1.5 seconds
 //
 // Written in the ANSI code page. When a cell holds a character that code page cannot represent,
-// or the ANSI bytes would begin like a byte-order mark, the file is written as UTF-8 with a
-// byte-order mark instead, which every reader of the format takes as UTF-8, so no text ever turns
-// into other text on the way to disk.
-// Read: a UTF-8, UTF-16 LE or UTF-16 BE byte-order mark selects that encoding, otherwise ANSI;
+// or the ANSI bytes would begin like a byte-order mark or like UTF-16, the file is written as
+// UTF-8 with a byte-order mark instead, which every reader of the format takes as UTF-8, so no
+// text ever turns into other text on the way to disk.
+// Read: a UTF-8, UTF-16 LE or UTF-16 BE byte-order mark selects that encoding, so does a first
+// line that plainly is UTF-16 saved without a mark (Utf16WithoutMarkOf), otherwise ANSI;
 // lines end at CR LF, LF or CR; missing cells are empty, cells after the sixth are ignored, and
 // an empty line adds no row.
 #pragma once

@@ -612,3 +612,25 @@ orv_start_lang() {
   orv_launch_lang "$@"
   drv --wait 30000 wait-shown 10000 >/dev/null || fail "orvalin.exe showed no main window (log: $E2E_LOG)"
 }
+
+# --- files held by another program (hostile-file scenarios) ----------------------------------
+
+# hold_file_until_error_box WINDOWS-PATH: a driver in the background opens the file without
+# sharing, as another program that has it open does, and holds it until an error box (captioned
+# "Orvalin") comes up, which it reads and answers OK. Returns once the file is held; then
+# expect_held_box checks what the box said.
+held_out=""
+held_pid=""
+hold_file_until_error_box() {
+  held_out="$ORV_E2E_STATE/work/$e2e_scenario.held"
+  : >"$held_out"
+  wine "$ORVDRV_EXE" lock-file "$1" wait-window Orvalin 60000 dialog-text press OK \
+    wait-window-gone Orvalin 10000 >"$held_out" 2>&1 9>&- &
+  held_pid=$!
+  wait_until 30 grep -qx 1 "$held_out" || fail "the driver did not take hold of $1: $(cat "$held_out")"
+}
+
+expect_held_box() {  # expect_held_box WHAT TEXT-PATTERN
+  wait "$held_pid" || e2e_mismatch "$1: no error box while the file was held: $(cat "$held_out")"
+  expect_match "$1: text of the error box" "$2" "$(sed -n 2p "$held_out")"
+}

@@ -18,6 +18,12 @@ std::vector<StepRow> Rows(const StepList& list) {
     return rows;
 }
 
+// A literal's bytes, NUL bytes included.
+template <std::size_t N>
+std::string Bytes(const char (&literal)[N]) {
+    return std::string(literal, N - 1);
+}
+
 StepRow R(std::wstring a, std::wstring b, std::wstring c = L"", std::wstring d = L"", std::wstring e = L"",
           std::wstring f = L"") {
     return StepRow{{a, b, c, d, e, f}};
@@ -74,6 +80,61 @@ TEST(MacroFile, ByteOrderMarksSelectTheEncoding) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(DecodeMacroBytes(os, c.bytes), c.text);
+    }
+}
+
+// UTF-16 saved without a mark would read in the ANSI code page as cells full of NUL characters
+// and a row of garbage after every line: its first line tells it apart, since ANSI text has no
+// NUL bytes. A file with a few NUL bytes, or a binary, stays ANSI. Every reader agrees, whatever
+// the size of its pieces.
+TEST(MacroFile, Utf16WithoutAMarkIsReadAsUtf16) {
+    FakePlatform os;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::vector<StepRow> rows;
+    };
+    const Case cases[] = {
+        {"little-endian",
+         Bytes("1\0,\0"
+               "2\0,\0X\0\r\0\n\0"
+               "3\0,\0\xA9\x03\r\0\n\0"),
+         {R(L"1", L"2", L"X"), R(L"3", L"\u03a9")}},
+        {"big-endian",
+         Bytes("\0"
+               "1\0,\0"
+               "2\0\n\0"
+               "4"),
+         {R(L"1", L"2"), R(L"4", L"")}},
+        {"NUL bytes in ANSI",
+         Bytes("5,6\r\n7,8\0\0\r\n\0\0\0\r\n"),
+         {R(L"5", L"6"), R(L"7", std::wstring(L"8\0\0", 3)), R(std::wstring(3, L'\0'), L"")}},
+        {"binary start",
+         Bytes("MZ\x90\0\x03\0\0\0\x04\0\0\0\xFF\xFF\0\0\r\n"),
+         {R(std::wstring(L"MZ\u0090\0\u0003\0\0\0\u0004\0\0\0\u00ff\u00ff\0\0", 16), L"")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StepList whole;
+        AppendMacroRows(DecodeMacroBytes(os, c.bytes), L',', whole);
+        EXPECT_EQ(Rows(whole), c.rows);
+        for (const std::size_t chunk : {std::size_t{1}, std::size_t{5}, kMacroChunkBytes}) {
+            StepList pieces;
+            LoadMacroBytes(os, c.bytes, L',', pieces, chunk);
+            EXPECT_EQ(Rows(pieces), c.rows) << "pieces of " << chunk;
+        }
+    }
+
+    // Cells holding NUL characters (as such a file gives them) could spell UTF-16 in ANSI bytes:
+    // they are written as UTF-8 with its mark, and read back the same.
+    StepList list;
+    list.Append(R(std::wstring(L"A\0B\0C\0", 6), L""));
+    for (const std::size_t chunk : {std::size_t{1}, kMacroChunkBytes}) {
+        const std::string bytes = EncodeMacroRows(os, list, L',', chunk);
+        EXPECT_TRUE(bytes.starts_with("\xEF\xBB\xBF"));
+        StepList back;
+        LoadMacroBytes(os, bytes, L',', back, chunk);
+        EXPECT_EQ(Rows(back), Rows(list));
     }
 }
 

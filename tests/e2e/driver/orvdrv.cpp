@@ -75,6 +75,10 @@
 //   tray-tips                              tooltip texts of the shown tray icons, joined by "|"
 //   tray-center TIP                        centre "x y" of the shown tray icon with this tooltip
 //   wait-popup MS                          waits for a shown pop-up menu and answers its centre
+// Files held by this driver (hostile-file scenarios):
+//   lock-file PATH                         opens the file for reading and writing with no sharing,
+//                                          as another program that has it open does, and holds it
+//                                          until the driver ends; answers 1
 // Misc:
 //   sleep MS
 //   tick                                   GetTickCount() now: the clock of message times, so
@@ -816,6 +820,15 @@ private:
         } else if (c == L"release-hotkey") {
             if (m_holding) UnregisterHotKey(nullptr, kHeldHotkeyId);
             m_holding = false;
+        } else if (c == L"lock-file") {
+            const std::wstring path = Arg(c);
+            HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (file == INVALID_HANDLE_VALUE) {
+                Fail(L"cannot open " + path + L" (error " + std::to_wstring(GetLastError()) + L")");
+            }
+            m_lockedFiles.push_back(file);  // closed by the system when the driver ends
+            PrintLine(L"1");
         } else if (c == L"sleep") {
             Sleep(static_cast<DWORD>(Number(c)));
         } else if (c == L"tick") {
@@ -833,6 +846,8 @@ private:
     // hold-hotkey: a combination registered on this thread.
     static constexpr int kHeldHotkeyId = 0x7A11;
     bool m_holding = false;
+    // lock-file: files held open without sharing.
+    std::vector<HANDLE> m_lockedFiles;
 };
 
 }  // namespace
