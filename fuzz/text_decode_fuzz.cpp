@@ -1,5 +1,6 @@
-// The text decoder and the UTF-8 conversions: any bytes decode to valid text by their mark, strict
-// UTF-8 round-trips, and any UTF-16 encodes to UTF-8 that reads back as the same text.
+// The text decoder and the UTF-8 conversions: any bytes decode to valid text by their mark (or by
+// a first line that plainly is UTF-16), strict UTF-8 round-trips, and any UTF-16 encodes to UTF-8
+// that reads back as the same text.
 #include "core/text_decode.h"
 #include "core/utf.h"
 #include "fuzz_support.h"
@@ -30,6 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
         // UTF-16 is taken unit for unit; an odd last byte is no character.
         FUZZ_CHECK(text.size() == (bytes.size() - 2) / 2);
+    } else if (Utf16WithoutMarkOf(bytes) != Utf16Order::kNone) {
+        // UTF-16 saved without a mark is taken unit for unit as well.
+        FUZZ_CHECK(text.size() == bytes.size() / 2);
     } else {
         FUZZ_CHECK(text == os.AnsiToWide(bytes));
         FUZZ_CHECK(text.size() == bytes.size());
