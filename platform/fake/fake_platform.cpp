@@ -88,9 +88,7 @@ void FakePlatform::Advance(std::uint64_t ms) {
             for (const auto& [timer, entry] : m_timers) tickFirst = tickFirst || entry.due < due;
             if (due <= target && !tickFirst) {
                 m_nowUs = std::max(m_nowUs, due);
-                QueuedMouse item = std::move(m_queuedMouse.front());
-                m_queuedMouse.pop_front();
-                SendQueuedMouse(item);
+                SendFirstQueuedMouse();
                 continue;
             }
         }
@@ -398,11 +396,7 @@ void FakePlatform::SendMouse(const std::vector<MouseOp>& ops) {
 void FakePlatform::QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) {
     m_queuedMouse.push_back({dueUs, std::move(ops), tag});
     // Due already and nothing before it: the input thread sends it at once.
-    if (m_queuedMouse.size() == 1 && dueUs <= static_cast<std::int64_t>(m_nowUs)) {
-        QueuedMouse item = std::move(m_queuedMouse.front());
-        m_queuedMouse.pop_front();
-        SendQueuedMouse(item);
-    }
+    if (m_queuedMouse.size() == 1 && dueUs <= static_cast<std::int64_t>(m_nowUs)) SendFirstQueuedMouse();
 }
 
 std::optional<std::uint64_t> FakePlatform::DropQueuedMouse() {
@@ -415,14 +409,15 @@ std::optional<std::uint64_t> FakePlatform::DropQueuedMouse() {
 void FakePlatform::FinishQueuedMouse() {
     // The caller waits: the clock runs on to each due time; ticks meanwhile come at the next Advance.
     while (!m_queuedMouse.empty()) {
-        QueuedMouse item = std::move(m_queuedMouse.front());
-        m_queuedMouse.pop_front();
-        m_nowUs = std::max<std::uint64_t>(m_nowUs, static_cast<std::uint64_t>(std::max<std::int64_t>(item.dueUs, 0)));
-        SendQueuedMouse(item);
+        const std::int64_t due = std::max<std::int64_t>(m_queuedMouse.front().dueUs, 0);
+        m_nowUs = std::max<std::uint64_t>(m_nowUs, static_cast<std::uint64_t>(due));
+        SendFirstQueuedMouse();
     }
 }
 
-void FakePlatform::SendQueuedMouse(QueuedMouse& item) {
+void FakePlatform::SendFirstQueuedMouse() {
+    const QueuedMouse item = std::move(m_queuedMouse.front());
+    m_queuedMouse.pop_front();
     try {
         SendMouse(item.ops);
     } catch (const std::exception&) {

@@ -236,7 +236,7 @@ private:
         std::uint64_t tag;
     };
     std::deque<QueuedMouse> m_queuedMouse;
-    void SendQueuedMouse(QueuedMouse& item);
+    void SendFirstQueuedMouse();  // takes it off the queue first
     std::uint64_t m_armOrder = 0;
     std::map<TTimer*, Armed> m_timers;
     std::uint32_t m_lastError = 0;

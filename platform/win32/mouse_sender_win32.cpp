@@ -1,17 +1,11 @@
 // Playback's input thread: waits for each queued row's deadline and sends its input.
 #include "platform/win32/mouse_sender_win32.h"
 
-#include <mmsystem.h>
-
 #include <algorithm>
 #include <system_error>
 
 namespace orv {
 namespace {
-
-// CreateWaitableTimerExW's CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803 and later); the
-// MinGW-w64 headers do not define it.
-constexpr DWORD kHighResolutionTimer = 0x2;
 
 // A waitable timer may wake this much late (a scheduler quantum, Wine's millisecond waits): the
 // thread sleeps until this long before the deadline and yields its time slices for the rest, so
@@ -22,13 +16,8 @@ constexpr std::int64_t kSpinUs = 1'000;
 
 Win32MouseSender::Win32MouseSender(SendFunction send, std::function<std::int64_t()> nowUs)
     : m_send(std::move(send)), m_nowUs(std::move(nowUs)) {
-    m_waitTimer.reset(
-        CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_MODIFY_STATE | SYNCHRONIZE));
-    if (!m_waitTimer) {
-        // Older systems reject the flag: a plain timer with the system tick at 1 ms while we live.
-        m_waitTimer.reset(CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_MODIFY_STATE | SYNCHRONIZE));
-        m_raisedResolution = timeBeginPeriod(1) == TIMERR_NOERROR;
-    }
+    bool highResolution = false;
+    m_waitTimer.reset(CreatePreciseWaitableTimer(highResolution, m_raisedResolution));
     m_wake.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!m_waitTimer || !m_wake) {
         throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), "input thread");

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/timer_host_win32.h"
 
 namespace orv {
 

@@ -18,11 +18,6 @@ constexpr wchar_t kWindowClass[] = L"OrvalinTickWindow";
 constexpr UINT kTickMessage = WM_APP + 1;  // wParam: generation of the arming, lParam: the TTimer
 constexpr std::int64_t kNever = std::numeric_limits<std::int64_t>::max();
 
-// CreateWaitableTimerExW's CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (Windows 10 1803 and later);
-// the MinGW-w64 headers do not define it. Without it a waitable timer only wakes on the system
-// clock tick, 15.6 ms by default.
-constexpr DWORD kHighResolutionTimer = 0x2;
-
 [[noreturn]] void ThrowLastError(const char* what) {
     throw std::system_error(static_cast<int>(::GetLastError()), std::system_category(), what);
 }
@@ -34,16 +29,8 @@ Win32TimerHost::Win32TimerHost(ErrorReport reportError) : m_reportError(std::mov
     QueryPerformanceFrequency(&frequency);
     m_frequency = frequency.QuadPart;
 
-    m_waitTimer.reset(
-        CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_MODIFY_STATE | SYNCHRONIZE));
-    m_highResolution = m_waitTimer != nullptr;
-    if (!m_waitTimer) {
-        // Older systems reject the flag. A plain waitable timer is as fine as the system clock
-        // tick, so ask for a 1 ms tick while the host lives.
-        m_waitTimer.reset(CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_MODIFY_STATE | SYNCHRONIZE));
-        if (!m_waitTimer) ThrowLastError("CreateWaitableTimerExW");
-        m_raisedResolution = timeBeginPeriod(1) == TIMERR_NOERROR;
-    }
+    m_waitTimer.reset(CreatePreciseWaitableTimer(m_highResolution, m_raisedResolution));
+    if (!m_waitTimer) ThrowLastError("CreateWaitableTimerExW");
     m_wake.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!m_wake) ThrowLastError("CreateEventW");
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <mmsystem.h>
 
 #include <cstdint>
 #include <functional>
@@ -19,6 +20,25 @@
 #include "platform/platform.h"
 
 namespace orv {
+
+// A waitable timer that wakes within a fraction of a millisecond: the flag
+// CREATE_WAITABLE_TIMER_HIGH_RESOLUTION (0x2, Windows 10 1803 and later; the MinGW-w64 headers do
+// not define it). Older systems reject the flag and get a plain timer, which is as fine as the
+// system clock tick (15.6 ms by default), so the tick is raised to 1 ms; `raisedResolution` says
+// so, for a timeEndPeriod(1) at the end. `highResolution` says whether the flag was taken. Null
+// when no timer could be made.
+inline HANDLE CreatePreciseWaitableTimer(bool& highResolution, bool& raisedResolution) {
+    constexpr DWORD kHighResolutionTimer = 0x2;
+    HANDLE timer =
+        CreateWaitableTimerExW(nullptr, nullptr, kHighResolutionTimer, TIMER_MODIFY_STATE | SYNCHRONIZE);
+    highResolution = timer != nullptr;
+    raisedResolution = false;
+    if (!timer) {
+        timer = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_MODIFY_STATE | SYNCHRONIZE);
+        if (timer) raisedResolution = timeBeginPeriod(1) == TIMERR_NOERROR;
+    }
+    return timer;
+}
 
 // Schedule rules:
 // - Arm(timer, ms) starts the count from now: deadline k is at now + k·ms, k = 1, 2, ... Deadlines

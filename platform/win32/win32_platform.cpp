@@ -97,21 +97,27 @@ std::wstring Win32Platform::SystemErrorText(std::uint32_t code) {
 
 namespace {
 
-// The name to hand to the file functions: long paths in the extended form, so that a folder
-// deeper than 260 characters works without the system's long-path opt-in. The extended form is
-// taken literally, so the path is made full (relative names, "..", slashes) first.
-std::wstring SystemPath(const std::wstring& path) {
-    if (path.size() < kExtendedPathFrom) return path;
+// `path` made full (relative names, "..", slashes resolved); empty when the system cannot.
+std::wstring FullPathName(const std::wstring& path) {
     std::wstring full(path.size() + 1, L'\0');
     for (;;) {
         const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (n == 0) return ExtendedLengthPath(path);
+        if (n == 0) return {};
         if (n < full.size()) {
             full.resize(n);
-            return ExtendedLengthPath(full);
+            return full;
         }
         full.resize(n);
     }
+}
+
+// The name to hand to the file functions: long paths in the extended form, so that a folder
+// deeper than 260 characters works without the system's long-path opt-in. The extended form is
+// taken literally, so the path is made full first.
+std::wstring SystemPath(const std::wstring& path) {
+    if (path.size() < kExtendedPathFrom) return path;
+    const std::wstring full = FullPathName(path);
+    return ExtendedLengthPath(full.empty() ? path : full);
 }
 
 // Opens a file or folder for its metadata only: any sharing mode of other openers is accepted,
@@ -142,17 +148,7 @@ std::wstring FinalPathOf(HANDLE file) {
 // the temporary file behind as short as it can be: MoveFileExW first opens the file again by
 // name and asks about it. False when it fails; then MoveFileExW tries (and reports) the same.
 bool RenameOpenFile(HANDLE file, const std::wstring& path) {
-    std::wstring full(path.size() + 1, L'\0');
-    for (;;) {
-        const DWORD n = GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-        if (n == 0) return false;
-        if (n < full.size()) {
-            full.resize(n);
-            break;
-        }
-        full.resize(n);
-    }
-    const std::wstring name = NativePathName(full);
+    const std::wstring name = NativePathName(FullPathName(path));
     if (name.empty()) return false;
     const std::size_t bytes = offsetof(FILE_RENAME_INFO, FileName) + (name.size() + 1) * sizeof(wchar_t);
     std::vector<std::uint8_t> block(bytes);
