@@ -241,6 +241,11 @@ private:
     void ShowPlayingRow(bool now);  // at once, or when a frame is due
     PlaySchedule m_playSchedule;
     std::int64_t m_lastFrameUs = 0;  // when the view last caught up with the playing row
+    // The deadline of the last row handed to the input thread, and whether a pause or a replay
+    // delay has begun since: the next row then keeps its distance from that one, however late
+    // that one goes out.
+    std::optional<std::int64_t> m_lastQueuedDueUs;
+    bool m_waitedSinceQueued = false;
     void RegisterHotkeys();
     void TimerHotkeyRetryTimer();
     void OpenHotkeyDialog(const wchar_t* which);

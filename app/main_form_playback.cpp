@@ -24,9 +24,11 @@ constexpr std::int64_t kFrameUs = 16'667;
 constexpr std::int64_t kMaxServeUs = 10'000;
 
 // A row is handed to the input thread up to this long before it is due, and the thread sends
-// it on time: a tick that comes late (painting, another program's load) or a row's own work on
-// this thread no longer delays the input. Short enough that the highlight is never a frame ahead.
-constexpr std::int64_t kPlanAheadUs = 4'000;
+// it on time: a tick that comes late (painting a frame of the list, another program's load) or
+// a row's own work on this thread no longer delays the input. The schedule runs this far behind
+// the timer that wakes the player, so the ticks come early by this much at every Step Delay.
+// Shorter than a frame, so the highlight is never a frame ahead of the input.
+constexpr std::int64_t kPlanAheadUs = 12'000;
 
 }  // namespace
 
@@ -49,8 +51,10 @@ void TAppForm::PlayDugmeBasildi() {
         ButtonPlay.SetImageIndex(kImageStop);
         ButtonPlay.SetCaption(L"Stop");
         PlayStepIndex = 0;
+        m_lastQueuedDueUs.reset();
+        m_waitedSinceQueued = false;
         if (m_stepDelaySettle.Enabled()) TimerStepDelayTimer();  // a new run takes the delay as it reads
-        m_playSchedule.Restart(m_platform.MonotonicMicros(), TimerPlay.Interval());
+        m_playSchedule.Restart(m_platform.MonotonicMicros() + PlanAheadUs(), TimerPlay.Interval());
         TimerPlay.SetEnabled(true);
         StatusBar1.SetPanelText(2, kStopHint + PlayHotkeyLetter());
         StatusBar1.SetPanelText(3, L"Playing...");
@@ -80,8 +84,9 @@ void TAppForm::TimerPlayTimer() {
     // due while the one before it was sent follows at once, without waiting for another tick.
     const std::int64_t began = m_platform.MonotonicMicros();
     std::int64_t now = began;
+    // Slots are handed over `PlanAheadUs` ahead; a stall is judged by how late the slot really is.
     while (m_playSchedule.Due(now + PlanAheadUs())) {
-        if (m_playSchedule.Take(now)) {
+        if (m_playSchedule.Take(now, PlanAheadUs())) {
             // Stalled: the schedule starts again from now, and so must the timer that wakes us.
             TimerPlay.SetEnabled(false);
             TimerPlay.SetEnabled(true);
@@ -132,6 +137,7 @@ void TAppForm::PerformRow(std::size_t row) {
         if (!wait.empty()) {
             if (const auto ms = PauseMilliseconds(wait)) {
                 m_playSchedule.Wait(*ms);
+                m_waitedSinceQueued = true;
                 TimerPlay.SetEnabled(false);
                 TimerWait.SetInterval(*ms);
                 TimerWait.SetEnabled(true);
@@ -149,7 +155,14 @@ void TAppForm::PerformRow(std::size_t row) {
         const std::wstring right(ListView1.Cell(row, kCellRight));
         const std::wstring middle(ListView1.Cell(row, kCellMiddle));
         if (PlanAheadUs() > 0) {
-            m_platform.QueueMouse(due, PlanClick(x, y, left, right, middle), row);
+            // After a pause the row waits its full distance from the row before the pause, also
+            // when that one was sent late (sending could not keep up): the pause is for the
+            // program that the clicks before it started, and must not shrink.
+            const std::int64_t afterPrevious =
+                m_waitedSinceQueued && m_lastQueuedDueUs ? due - *m_lastQueuedDueUs : 0;
+            m_platform.QueueMouse(due, PlanClick(x, y, left, right, middle), row, afterPrevious);
+            m_lastQueuedDueUs = due;
+            m_waitedSinceQueued = false;
             return;
         }
         m_platform.FinishQueuedMouse();  // the rows handed over before this one go first
@@ -210,6 +223,7 @@ void TAppForm::EndOfPass() {
     }
     if (TimerPlay.Enabled() && PlayStepIndex == 0 && SpinEdit3.Value() > 0) {
         m_playSchedule.Wait(static_cast<std::uint32_t>(SpinEdit3.Value()));
+        m_waitedSinceQueued = true;
         TimerPlay.SetEnabled(false);
         TimerWait.SetInterval(static_cast<std::uint32_t>(SpinEdit3.Value()));
         TimerWait.SetEnabled(true);

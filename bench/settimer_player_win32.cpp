@@ -1,9 +1,13 @@
-// The baseline for the playback benchmark: plays the click rows of a macro file one per tick of
+// The baselines for the playback benchmark: plays the click rows of a macro file one per tick of
 // a plain SetTimer, the way a window timer would without our timer host. Each click is sent the
-// way the program sends it (the cursor moved, then both transitions in one SendInput call at the
-// same absolute point): a transition without a point lands wherever the cursor is when the
-// system gets to it, which under load can be an earlier row's point, and the comparison is of
-// the timers, not of that.
+// way the program sends it (both transitions in one SendInput call at the row's absolute point,
+// the first one moving the cursor there): a transition without a point lands wherever the cursor
+// is when the system gets to it, which under load can be an earlier row's point, and the
+// comparison is of the timers, not of that.
+//
+// With STEP_MS 0 there is no timer: the rows go back to back as fast as SendInput returns, which
+// is the most that the system (under Wine: the server, the X pointer warps and the receiving
+// window) can take in, whatever a player does.
 //
 //   settimer_player FILE STEP_MS
 #include <windows.h>
@@ -40,24 +44,27 @@ int main(int argc, char** argv) {
     const UINT step = static_cast<UINT>(std::atoi(argv[2]));
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
     const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    SetTimer(nullptr, 0, step, nullptr);
-    MSG msg;
-    while (g_next < g_rows.size() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (msg.message == WM_TIMER) {
-            const Row& row = g_rows[g_next++];
-            SetCursorPos(row.x, row.y);
-            INPUT click[2] = {};
-            for (INPUT& in : click) {
-                in.type = INPUT_MOUSE;
-                in.mi.dx = orv::AbsoluteMouseCoordinate(row.x, left, width);
-                in.mi.dy = orv::AbsoluteMouseCoordinate(row.y, top, height);
-                in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-            }
-            click[0].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-            click[1].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-            SendInput(2, click, sizeof(INPUT));
+    const auto send = [&](const Row& row) {
+        INPUT click[2] = {};
+        for (INPUT& in : click) {
+            in.type = INPUT_MOUSE;
+            in.mi.dx = orv::AbsoluteMouseCoordinate(row.x, left, width);
+            in.mi.dy = orv::AbsoluteMouseCoordinate(row.y, top, height);
+            in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
         }
-        DispatchMessageW(&msg);
+        click[0].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+        click[1].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+        SendInput(2, click, sizeof(INPUT));
+    };
+    if (step == 0) {
+        for (const Row& row : g_rows) send(row);
+    } else {
+        SetTimer(nullptr, 0, step, nullptr);
+        MSG msg;
+        while (g_next < g_rows.size() && GetMessageW(&msg, nullptr, 0, 0) > 0) {
+            if (msg.message == WM_TIMER) send(g_rows[g_next++]);
+            DispatchMessageW(&msg);
+        }
     }
     Sleep(500);
     return 0;

@@ -235,7 +235,10 @@ public:
     // Sends `ops` at `dueUs` (MonotonicMicros) from a thread of its own, after all input queued
     // before it, so that rows keep their deadlines however busy the user-interface thread is.
     // A send that fails beeps (MessageBeep(0)) on that thread. `tag` is the caller's (a row).
-    virtual void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) = 0;
+    // With `afterPreviousUs`, it also waits that long after the send of the input queued before
+    // it began: a pause keeps its length even when the rows before it went out late.
+    virtual void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag,
+                            std::int64_t afterPreviousUs = 0) = 0;
     // Forgets the queued input. When it returns, nothing queued before it is sent any more and a
     // send that was under way has ended. Answers the tag of the first input forgotten, if any.
     virtual std::optional<std::uint64_t> DropQueuedMouse() = 0;

@@ -27,10 +27,11 @@ public:
     }
     bool Due(std::int64_t nowUs) const { return nowUs + kEarlyUs >= NextDue(); }
     // Takes the due slot at `nowUs`. Answers true when the slot was so late that the schedule
-    // moved to `nowUs` (the timer that wakes the player must follow).
-    bool Take(std::int64_t nowUs) {
+    // moved to `nowUs` + `leadUs` (the timer that wakes the player must follow). A player that
+    // wakes `leadUs` ahead of its slots restarts with that lead.
+    bool Take(std::int64_t nowUs, std::int64_t leadUs = 0) {
         const bool stalled = nowUs - NextDue() > std::max(m_stepUs, kMinStallUs);
-        m_from = stalled ? nowUs : NextDue();
+        m_from = stalled ? nowUs + leadUs : NextDue();
         return stalled;
     }
     // The slot just taken waits `waitMs` before the next step begins (a pause row, the replay

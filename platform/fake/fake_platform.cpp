@@ -83,7 +83,7 @@ void FakePlatform::Advance(std::uint64_t ms) {
     for (;;) {
         // Queued input due before every tick still due goes first, at its own time.
         if (!m_queuedMouse.empty()) {
-            const auto due = static_cast<std::uint64_t>(std::max<std::int64_t>(m_queuedMouse.front().dueUs, 0));
+            const std::uint64_t due = FirstQueuedMouseDue();
             bool tickFirst = false;
             for (const auto& [timer, entry] : m_timers) tickFirst = tickFirst || entry.due < due;
             if (due <= target && !tickFirst) {
@@ -393,10 +393,18 @@ void FakePlatform::SendMouse(const std::vector<MouseOp>& ops) {
     m_nowUs += std::exchange(nextSendMouseCostUs, 0);
 }
 
-void FakePlatform::QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) {
-    m_queuedMouse.push_back({dueUs, std::move(ops), tag});
+void FakePlatform::QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag,
+                              std::int64_t afterPreviousUs) {
+    m_queuedMouse.push_back({dueUs, std::move(ops), tag, afterPreviousUs});
     // Due already and nothing before it: the input thread sends it at once.
-    if (m_queuedMouse.size() == 1 && dueUs <= static_cast<std::int64_t>(m_nowUs)) SendFirstQueuedMouse();
+    if (m_queuedMouse.size() == 1 && FirstQueuedMouseDue() <= m_nowUs) SendFirstQueuedMouse();
+}
+
+std::uint64_t FakePlatform::FirstQueuedMouseDue() const {
+    const QueuedMouse& first = m_queuedMouse.front();
+    std::int64_t due = first.dueUs;
+    if (first.afterPreviousUs > 0) due = std::max(due, m_queuedMouseSentUs + first.afterPreviousUs);
+    return static_cast<std::uint64_t>(std::max<std::int64_t>(due, 0));
 }
 
 std::optional<std::uint64_t> FakePlatform::DropQueuedMouse() {
@@ -409,8 +417,7 @@ std::optional<std::uint64_t> FakePlatform::DropQueuedMouse() {
 void FakePlatform::FinishQueuedMouse() {
     // The caller waits: the clock runs on to each due time; ticks meanwhile come at the next Advance.
     while (!m_queuedMouse.empty()) {
-        const std::int64_t due = std::max<std::int64_t>(m_queuedMouse.front().dueUs, 0);
-        m_nowUs = std::max<std::uint64_t>(m_nowUs, static_cast<std::uint64_t>(due));
+        m_nowUs = std::max(m_nowUs, FirstQueuedMouseDue());
         SendFirstQueuedMouse();
     }
 }
@@ -418,6 +425,7 @@ void FakePlatform::FinishQueuedMouse() {
 void FakePlatform::SendFirstQueuedMouse() {
     const QueuedMouse item = std::move(m_queuedMouse.front());
     m_queuedMouse.pop_front();
+    m_queuedMouseSentUs = static_cast<std::int64_t>(m_nowUs);
     try {
         SendMouse(item.ops);
     } catch (const std::exception&) {

@@ -141,7 +141,8 @@ public:
     std::uint64_t nextSendMouseCostUs = 0;
     // Playback's input thread: queued input is sent when the virtual clock reaches its due time
     // (at once when it is due already), in order with the ticks.
-    void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) override;
+    void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag,
+                    std::int64_t afterPreviousUs = 0) override;
     std::optional<std::uint64_t> DropQueuedMouse() override;
     void FinishQueuedMouse() override;
     std::size_t QueuedMouseCount() const { return m_queuedMouse.size(); }
@@ -234,8 +235,11 @@ private:
         std::int64_t dueUs;
         std::vector<MouseOp> ops;
         std::uint64_t tag;
+        std::int64_t afterPreviousUs;
     };
     std::deque<QueuedMouse> m_queuedMouse;
+    std::int64_t m_queuedMouseSentUs = 0;  // when the last queued input's send began
+    std::uint64_t FirstQueuedMouseDue() const;  // its due time, held back by afterPreviousUs
     void SendFirstQueuedMouse();  // takes it off the queue first
     std::uint64_t m_armOrder = 0;
     std::map<TTimer*, Armed> m_timers;

@@ -7,10 +7,12 @@
 namespace orv {
 namespace {
 
-// A waitable timer may wake this much late (a scheduler quantum, Wine's millisecond waits): the
-// thread sleeps until this long before the deadline and yields its time slices for the rest, so
-// that a row goes out within microseconds of its time instead of within a millisecond.
-constexpr std::int64_t kSpinUs = 1'000;
+// A waitable timer may wake this much late (a scheduler quantum; under Wine the server's waits
+// count whole milliseconds and wake up to two late on a busy machine): the thread sleeps until
+// this long before the deadline and yields its time slices for the rest, so that a row goes out
+// within microseconds of its time. With 1 ms here, half the rows at a 10 ms Step Delay went out
+// 0.8 ms late or more; with 2.5 ms, 0.35 ms.
+constexpr std::int64_t kSpinUs = 2'500;
 
 }  // namespace
 
@@ -30,6 +32,7 @@ Win32MouseSender::~Win32MouseSender() {
         std::lock_guard lock(m_mutex);
         m_stopping = true;
         m_queue.clear();
+        ++m_interruptions;
     }
     SetEvent(m_wake.get());
     m_idle.notify_all();
@@ -37,10 +40,11 @@ Win32MouseSender::~Win32MouseSender() {
     if (m_raisedResolution) timeEndPeriod(1);
 }
 
-void Win32MouseSender::Queue(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) {
+void Win32MouseSender::Queue(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag,
+                             std::int64_t afterPreviousUs) {
     {
         std::lock_guard lock(m_mutex);
-        m_queue.push_back({m_nextId++, dueUs, std::move(ops), tag});
+        m_queue.push_back({m_nextId++, dueUs, std::move(ops), tag, afterPreviousUs});
     }
     m_idle.notify_all();  // the thread waits on this while the queue is empty
 }
@@ -50,6 +54,7 @@ std::optional<std::uint64_t> Win32MouseSender::Drop() {
     std::optional<std::uint64_t> first;
     if (!m_queue.empty()) first = m_queue.front().tag;
     m_queue.clear();
+    ++m_interruptions;
     SetEvent(m_wake.get());  // a thread waiting for a dropped row's deadline looks again
     m_idle.wait(lock, [this] { return !m_sending; });
     return first;
@@ -67,10 +72,13 @@ void Win32MouseSender::Loop() noexcept {
             m_idle.wait(lock, [this] { return !m_queue.empty() || m_stopping; });
             if (m_stopping) return;
             const std::uint64_t id = m_queue.front().id;
-            const std::int64_t due = m_queue.front().dueUs;
+            const Item& front = m_queue.front();
+            const std::int64_t due =
+                front.afterPreviousUs > 0 ? std::max(front.dueUs, m_sentUs + front.afterPreviousUs) : front.dueUs;
             if (m_nowUs() < due) {
+                const std::uint64_t interruptions = m_interruptions.load();  // Drop counts under the lock
                 lock.unlock();
-                WaitUntil(due);
+                WaitUntil(due, interruptions);
                 lock.lock();
                 // Dropped or stopped meanwhile, or not yet time (woken by a drop): look again.
                 if (m_queue.empty() || m_queue.front().id != id || m_nowUs() < due) continue;
@@ -78,6 +86,7 @@ void Win32MouseSender::Loop() noexcept {
             Item item = std::move(m_queue.front());
             m_queue.pop_front();
             m_sending = true;
+            m_sentUs = m_nowUs();
             lock.unlock();
             try {
                 m_send(item.ops);
@@ -93,7 +102,7 @@ void Win32MouseSender::Loop() noexcept {
     }
 }
 
-void Win32MouseSender::WaitUntil(std::int64_t dueUs) noexcept {
+void Win32MouseSender::WaitUntil(std::int64_t dueUs, std::uint64_t interruptions) noexcept {
     std::int64_t remaining = dueUs - m_nowUs();
     if (remaining > kSpinUs) {
         // Relative due time in 100 ns units.
@@ -111,7 +120,7 @@ void Win32MouseSender::WaitUntil(std::int64_t dueUs) noexcept {
     }
     // The last stretch: give the processor away, but look at the clock after each slice.
     while (m_nowUs() < dueUs) {
-        if (WaitForSingleObject(m_wake.get(), 0) == WAIT_OBJECT_0) return;
+        if (m_interruptions.load() != interruptions) return;
         SwitchToThread();
     }
 }

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -29,7 +30,8 @@ public:
     Win32MouseSender(const Win32MouseSender&) = delete;
     Win32MouseSender& operator=(const Win32MouseSender&) = delete;
 
-    void Queue(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag);
+    // Sent at `dueUs`, and not before `afterPreviousUs` after the send of the one before began.
+    void Queue(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag, std::int64_t afterPreviousUs = 0);
     // When it returns, nothing queued before it is sent any more, and a send under way has ended.
     // Answers the tag of the first input dropped, if any.
     std::optional<std::uint64_t> Drop();
@@ -42,9 +44,11 @@ private:
         std::int64_t dueUs;
         std::vector<MouseOp> ops;
         std::uint64_t tag;
+        std::int64_t afterPreviousUs;
     };
     void Loop() noexcept;
-    void WaitUntil(std::int64_t dueUs) noexcept;
+    // Returns at `dueUs`, or earlier once a drop or the stop has been counted since `interruptions`.
+    void WaitUntil(std::int64_t dueUs, std::uint64_t interruptions) noexcept;
 
     struct HandleCloser {
         void operator()(HANDLE handle) const { CloseHandle(handle); }
@@ -55,6 +59,9 @@ private:
     std::function<std::int64_t()> m_nowUs;
     UniqueHandle m_waitTimer;
     UniqueHandle m_wake;  // auto-reset: the queue changed (dropped, or stop)
+    // Counts the drops and the stop, for the last stretch of a wait, which looks at it between
+    // time slices without a call to the system (under Wine every wait is a server round trip).
+    std::atomic<std::uint64_t> m_interruptions{0};
     bool m_raisedResolution = false;
 
     std::mutex m_mutex;              // guards everything below
@@ -62,6 +69,7 @@ private:
     std::deque<Item> m_queue;
     std::uint64_t m_nextId = 1;
     bool m_sending = false;
+    std::int64_t m_sentUs = 0;  // when the last send began
     bool m_stopping = false;
 
     std::thread m_thread;  // last: starts once everything above exists

@@ -132,7 +132,8 @@ private:
     MouseMetrics m_mouseMetrics;  // of SendMouse, on the user-interface thread
 
     // Playback's input thread, made at its first row; each thread keeps its own metrics.
-    void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag) override;
+    void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag,
+                    std::int64_t afterPreviousUs = 0) override;
     std::optional<std::uint64_t> DropQueuedMouse() override;
     void FinishQueuedMouse() override;
     MouseMetrics m_senderMouseMetrics;  // of the input thread

@@ -187,6 +187,18 @@ TEST(PlaySchedule, SlotsFallDueOnFixedDeadlinesAndAStallShiftsThem) {
             EXPECT_EQ(schedule.NextDue(), op.nextDue);
         }
     }
+    {
+        // A player that wakes 12 ms ahead of its slots: a stall is judged by how late the slot
+        // itself is, not the wake-up, and the schedule restarts keeping the lead.
+        PlaySchedule schedule;
+        schedule.Restart(12'000, 10);  // woken first at 10 ms, the slot due at 22 ms
+        ASSERT_TRUE(schedule.Due(25'000 + 12'000));
+        EXPECT_FALSE(schedule.Take(25'000, 12'000));  // woken 15 ms late, the slot only 3 ms
+        EXPECT_EQ(schedule.NextDue(), 32'000);
+        ASSERT_TRUE(schedule.Due(45'001 + 12'000));
+        EXPECT_TRUE(schedule.Take(45'001, 12'000));  // the slot 13 ms late
+        EXPECT_EQ(schedule.NextDue(), 45'001 + 12'000 + 10'000);
+    }
     // Never early beyond the clocks' rounding.
     PlaySchedule schedule;
     schedule.Restart(1'000'000, 10);
@@ -232,7 +244,9 @@ TEST_F(PlaybackTest, RowsAreHandedOverAheadSentOnTimeAndTheRunEndsAfterTheLastOn
     os.Advance(1);
     EXPECT_GT(os.QueuedMouseCount(), 0u);  // the next rows wait on the input thread
     os.Advance(20);
-    EXPECT_EQ(MoveTimes(), (std::vector<std::uint64_t>{1, 2, 3, 4, 5, 6}));
+    // The schedule runs 12 ms behind the timer that wakes the player, so that a late tick still
+    // hands its row over in time.
+    EXPECT_EQ(MoveTimes(), (std::vector<std::uint64_t>{13, 14, 15, 16, 17, 18}));
     EXPECT_EQ(form->ButtonPlay.Caption(), L"Play");
     // The restore comes after the last row, not before the rows still queued.
     EXPECT_EQ(os.cursor, (Point{50, 60}));
@@ -259,6 +273,19 @@ TEST_F(PlaybackTest, APauseServedLateStillEndsOnItsSchedule) {
     // The pause row was due at 3 ms: the next row is due 10 ms + one step later, at 14 ms,
     // although the pause itself only ends at 14.5 ms.
     EXPECT_EQ(MoveTimes(), (std::vector<std::uint64_t>{1, 4, 14}));
+}
+
+TEST_F(PlaybackTest, AfterAPauseARowHandedOverKeepsItsDistanceFromARowSentLate) {
+    form->SpinEdit2.SetValue(1);
+    form->LockMouse1.Click();  // off: rows go to the input thread
+    Load({StepRow::Click(L"1", L"1"), StepRow::Click(L"2", L"2"), Pause(L"0.010"),
+          StepRow::Click(L"3", L"3"), StepRow::Click(L"4", L"4")});
+    form->ButtonPlay.Click();
+    os.nextSendMouseCostUs = 8000;  // row 0 (due at 13 ms) takes until 21 ms: row 1 goes 7 ms late
+    os.Advance(60);
+    // Row 2 is due 12 ms after row 1 (a step, the pause, a step) and keeps that distance from
+    // row 1's late send; row 3 follows on its own deadline, caught up.
+    EXPECT_EQ(MoveTimes(), (std::vector<std::uint64_t>{13, 21, 33, 33}));
 }
 
 TEST_F(PlaybackTest, TheListViewFollowsThePlayingRowAtTheDisplaysPace) {
