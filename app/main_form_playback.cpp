@@ -102,12 +102,17 @@ void TAppForm::TimerPlayTimer() {
 }
 
 std::int64_t TAppForm::PlanAheadUs() const {
-    // Locking the cursor and restoring it after each step happen around the row's input on this
-    // thread, so such rows are played when due, after what was handed over before them. (The
-    // lock cannot go with the input: under Wine a ClipCursor from a thread without the foreground
-    // window is carried out later by the window's own thread, after the cursor restore.)
-    const bool aroundEachRow = LockMouse1.Checked() || RestoreMousePositionAfterEachStep1.Checked();
-    return aroundEachRow ? 0 : kPlanAheadUs;
+    // Restoring the cursor after each step reads where the user left it just before the row, so
+    // such rows are played on this thread when due, after what was handed over before them.
+    //
+    // "Lock Mouse While Playing" keeps the user's own mouse from moving a row's clicks off its
+    // point. A row handed over is one SendInput call (the first transition carries the move),
+    // and the system never intersperses the events of one call with the user's input, so such a
+    // row needs no confinement around it. (Confining from the input thread is no option: under
+    // Wine a ClipCursor from a thread without the foreground window reaches the pointer later,
+    // through that window's thread, and holds it where a later warp or the cursor restore
+    // cannot move it.) Rows played on this thread are still confined around their input.
+    return RestoreMousePositionAfterEachStep1.Checked() ? 0 : kPlanAheadUs;
 }
 
 void TAppForm::ShowPlayingRow(bool now) {

@@ -162,7 +162,7 @@ play_run() {
   if [[ $player == orvalin ]]; then
     cp "$work/orvalin.exe" "$dir/"
     # Loaded at start and played with the Play button's own path: the window stays shown.
-    printf '\xEF\xBB\xBF[Settings]\r\nStepDelay=%s\r\nLockMouse=OFF\r\nAutomaticallyLoad=ON\r\nAutomaticallyPlay=ON\r\nLastUsedFile=%s\r\n' \
+    printf '\xEF\xBB\xBF[Settings]\r\nStepDelay=%s\r\nAutomaticallyLoad=ON\r\nAutomaticallyPlay=ON\r\nLastUsedFile=%s\r\n' \
       "$delay" "$(winpath "$dir/m.csv")" >"$dir/settings.ini"
     (cd "$dir" && exec wine "$dir/orvalin.exe") >/dev/null 2>&1 &
   else

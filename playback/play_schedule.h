@@ -49,4 +49,38 @@ private:
     std::int64_t m_from = 0;  // the next slot is due one step after this
 };
 
+// The input thread's side: when a row handed over goes out. Rows keep their deadlines and a row
+// that came due while the one before was sent follows at once, as on the player's side; but when
+// the sending itself stalled (the thread got no processor, a send took long), a row later than
+// one step (its distance from the row before; at least PlaySchedule::kMinStallUs) moves every
+// row after it on by its lateness, so that the rows queued meanwhile do not burst out.
+class SendDeadlines {
+public:
+    // When the row due at `dueUs` may go out. `afterPreviousUs` > 0: also not before that long
+    // after the previous send began (a pause keeps its length after rows that went out late).
+    std::int64_t DueOf(std::int64_t dueUs, std::int64_t afterPreviousUs) const {
+        std::int64_t due = dueUs + m_shiftUs;
+        if (afterPreviousUs > 0 && m_sent) due = std::max(due, m_sentUs + afterPreviousUs);
+        return due;
+    }
+    // The row is sent at `nowUs`.
+    void Sent(std::int64_t dueUs, std::int64_t afterPreviousUs, std::int64_t nowUs) {
+        const std::int64_t late = nowUs - DueOf(dueUs, afterPreviousUs);
+        const std::int64_t step = m_sent ? dueUs - m_lastDueUs : 0;
+        if (late > std::max(step, PlaySchedule::kMinStallUs)) m_shiftUs += late;
+        m_lastDueUs = dueUs;
+        m_sentUs = nowUs;
+        m_sent = true;
+    }
+    // Nothing is left to send: the next row handed over keeps its own deadline.
+    void Idle() { m_shiftUs = 0; }
+    void Reset() { *this = SendDeadlines{}; }
+
+private:
+    std::int64_t m_shiftUs = 0;
+    std::int64_t m_lastDueUs = 0;
+    std::int64_t m_sentUs = 0;
+    bool m_sent = false;
+};
+
 }  // namespace orv

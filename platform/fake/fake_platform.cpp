@@ -402,8 +402,7 @@ void FakePlatform::QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std:
 
 std::uint64_t FakePlatform::FirstQueuedMouseDue() const {
     const QueuedMouse& first = m_queuedMouse.front();
-    std::int64_t due = first.dueUs;
-    if (first.afterPreviousUs > 0) due = std::max(due, m_queuedMouseSentUs + first.afterPreviousUs);
+    const std::int64_t due = m_queuedMouseDeadlines.DueOf(first.dueUs, first.afterPreviousUs);
     return static_cast<std::uint64_t>(std::max<std::int64_t>(due, 0));
 }
 
@@ -411,6 +410,7 @@ std::optional<std::uint64_t> FakePlatform::DropQueuedMouse() {
     std::optional<std::uint64_t> first;
     if (!m_queuedMouse.empty()) first = m_queuedMouse.front().tag;
     m_queuedMouse.clear();
+    m_queuedMouseDeadlines.Reset();
     return first;
 }
 
@@ -425,7 +425,8 @@ void FakePlatform::FinishQueuedMouse() {
 void FakePlatform::SendFirstQueuedMouse() {
     const QueuedMouse item = std::move(m_queuedMouse.front());
     m_queuedMouse.pop_front();
-    m_queuedMouseSentUs = static_cast<std::int64_t>(m_nowUs);
+    m_queuedMouseDeadlines.Sent(item.dueUs, item.afterPreviousUs, static_cast<std::int64_t>(m_nowUs));
+    if (m_queuedMouse.empty()) m_queuedMouseDeadlines.Idle();
     try {
         SendMouse(item.ops);
     } catch (const std::exception&) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "playback/play_schedule.h"
 
 namespace orv {
 
@@ -238,8 +239,8 @@ private:
         std::int64_t afterPreviousUs;
     };
     std::deque<QueuedMouse> m_queuedMouse;
-    std::int64_t m_queuedMouseSentUs = 0;  // when the last queued input's send began
-    std::uint64_t FirstQueuedMouseDue() const;  // its due time, held back by afterPreviousUs
+    SendDeadlines m_queuedMouseDeadlines;        // the input thread's rules, on this clock
+    std::uint64_t FirstQueuedMouseDue() const;  // when the first queued input goes out
     void SendFirstQueuedMouse();  // takes it off the queue first
     std::uint64_t m_armOrder = 0;
     std::map<TTimer*, Armed> m_timers;

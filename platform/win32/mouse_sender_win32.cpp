@@ -54,6 +54,7 @@ std::optional<std::uint64_t> Win32MouseSender::Drop() {
     std::optional<std::uint64_t> first;
     if (!m_queue.empty()) first = m_queue.front().tag;
     m_queue.clear();
+    m_deadlines.Reset();
     ++m_interruptions;
     SetEvent(m_wake.get());  // a thread waiting for a dropped row's deadline looks again
     m_idle.wait(lock, [this] { return !m_sending; });
@@ -72,9 +73,7 @@ void Win32MouseSender::Loop() noexcept {
             m_idle.wait(lock, [this] { return !m_queue.empty() || m_stopping; });
             if (m_stopping) return;
             const std::uint64_t id = m_queue.front().id;
-            const Item& front = m_queue.front();
-            const std::int64_t due =
-                front.afterPreviousUs > 0 ? std::max(front.dueUs, m_sentUs + front.afterPreviousUs) : front.dueUs;
+            const std::int64_t due = m_deadlines.DueOf(m_queue.front().dueUs, m_queue.front().afterPreviousUs);
             if (m_nowUs() < due) {
                 const std::uint64_t interruptions = m_interruptions.load();  // Drop counts under the lock
                 lock.unlock();
@@ -86,7 +85,8 @@ void Win32MouseSender::Loop() noexcept {
             Item item = std::move(m_queue.front());
             m_queue.pop_front();
             m_sending = true;
-            m_sentUs = m_nowUs();
+            m_deadlines.Sent(item.dueUs, item.afterPreviousUs, m_nowUs());
+            if (m_queue.empty()) m_deadlines.Idle();
             lock.unlock();
             try {
                 m_send(item.ops);

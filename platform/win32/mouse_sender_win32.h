@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "playback/play_schedule.h"
 #include "platform/win32/timer_host_win32.h"
 
 namespace orv {
@@ -69,7 +70,7 @@ private:
     std::deque<Item> m_queue;
     std::uint64_t m_nextId = 1;
     bool m_sending = false;
-    std::int64_t m_sentUs = 0;  // when the last send began
+    SendDeadlines m_deadlines;
     bool m_stopping = false;
 
     std::thread m_thread;  // last: starts once everything above exists
