@@ -53,6 +53,7 @@ void TAppForm::PlayDugmeBasildi() {
         PlayStepIndex = 0;
         m_lastQueuedDueUs.reset();
         m_waitedSinceQueued = false;
+        if (PlanAheadUs() > 0) m_platform.PrepareQueuedMouse();
         if (m_stepDelaySettle.Enabled()) TimerStepDelayTimer();  // a new run takes the delay as it reads
         m_playSchedule.Restart(m_platform.MonotonicMicros() + PlanAheadUs(), TimerPlay.Interval());
         TimerPlay.SetEnabled(true);

@@ -244,6 +244,9 @@ public:
     virtual std::optional<std::uint64_t> DropQueuedMouse() = 0;
     // Returns when all queued input has been sent.
     virtual void FinishQueuedMouse() = 0;
+    // Readies the input thread ahead of the first row, which otherwise waits for the thread to
+    // start (under Wine the first input of a thread opens its own display connection first).
+    virtual void PrepareQueuedMouse() {}
     // --- online services: form posts, registry, the update-check thread ------------------------
     // Posts `body` (application/x-www-form-urlencoded) with the header "Connection: close";
     // `timeoutMs` limits the connect and the wait for the answer each. Answers the body and

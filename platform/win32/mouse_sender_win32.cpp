@@ -16,8 +16,9 @@ constexpr std::int64_t kSpinUs = 2'500;
 
 }  // namespace
 
-Win32MouseSender::Win32MouseSender(SendFunction send, std::function<std::int64_t()> nowUs)
-    : m_send(std::move(send)), m_nowUs(std::move(nowUs)) {
+Win32MouseSender::Win32MouseSender(SendFunction send, std::function<void()> prepare,
+                                   std::function<std::int64_t()> nowUs)
+    : m_send(std::move(send)), m_prepare(std::move(prepare)), m_nowUs(std::move(nowUs)) {
     bool highResolution = false;
     m_waitTimer.reset(CreatePreciseWaitableTimer(highResolution, m_raisedResolution));
     m_wake.reset(CreateEventW(nullptr, FALSE, FALSE, nullptr));
@@ -67,6 +68,10 @@ void Win32MouseSender::Finish() {
 }
 
 void Win32MouseSender::Loop() noexcept {
+    try {
+        if (m_prepare) m_prepare();
+    } catch (...) {
+    }
     try {
         std::unique_lock lock(m_mutex);
         for (;;) {

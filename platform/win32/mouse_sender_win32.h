@@ -25,8 +25,9 @@ class Win32MouseSender {
 public:
     // `send` does the sending on the sender's thread; an exception from it beeps.
     using SendFunction = std::function<void(const std::vector<MouseOp>&)>;
-    // `nowUs` is the clock the due times are read on (the platform's MonotonicMicros).
-    Win32MouseSender(SendFunction send, std::function<std::int64_t()> nowUs);
+    // `nowUs` is the clock the due times are read on (the platform's MonotonicMicros); `prepare`
+    // runs first on the thread, before anything is sent.
+    Win32MouseSender(SendFunction send, std::function<void()> prepare, std::function<std::int64_t()> nowUs);
     ~Win32MouseSender();
     Win32MouseSender(const Win32MouseSender&) = delete;
     Win32MouseSender& operator=(const Win32MouseSender&) = delete;
@@ -57,6 +58,7 @@ private:
     using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
     SendFunction m_send;
+    std::function<void()> m_prepare;
     std::function<std::int64_t()> m_nowUs;
     UniqueHandle m_waitTimer;
     UniqueHandle m_wake;  // auto-reset: the queue changed (dropped, or stop)

@@ -743,17 +743,36 @@ void Win32Platform::SendMouse(const std::vector<MouseOp>& ops) { SendMouseWith(m
 
 void Win32Platform::QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag,
                                std::int64_t afterPreviousUs) {
+    StartMouseSender();
+    m_mouseSender->Queue(dueUs, std::move(ops), tag, afterPreviousUs);
+}
+
+void Win32Platform::StartMouseSender() {
     if (!m_mouseSender) {
         m_mouseSender = std::make_unique<Win32MouseSender>(
             [this](const std::vector<MouseOp>& queued) { SendMouseWith(m_senderMouseMetrics, queued); },
+            [this] {
+                // What the first send would do first: the thread's own display connection
+                // (under Wine), the desktop metrics and the button swap.
+                POINT p;
+                ::GetCursorPos(&p);
+                CurrentMouseMetrics(m_senderMouseMetrics);
+            },
             [this] { return MonotonicMicros(); });
     }
-    m_mouseSender->Queue(dueUs, std::move(ops), tag, afterPreviousUs);
 }
 
 std::optional<std::uint64_t> Win32Platform::DropQueuedMouse() {
     if (!m_mouseSender) return std::nullopt;
     return m_mouseSender->Drop();
+}
+
+void Win32Platform::PrepareQueuedMouse() {
+    try {
+        StartMouseSender();
+    } catch (...) {
+        // No thread: the first row tries again and beeps if it cannot be played.
+    }
 }
 
 void Win32Platform::FinishQueuedMouse() {

@@ -129,6 +129,7 @@ private:
     static constexpr std::uint64_t kMouseMetricsMaxAgeMs = 100;
     static const MouseMetrics& CurrentMouseMetrics(MouseMetrics& cache);
     static void SendMouseWith(MouseMetrics& cache, const std::vector<MouseOp>& ops);
+    void StartMouseSender();  // the input thread, once
     MouseMetrics m_mouseMetrics;  // of SendMouse, on the user-interface thread
 
     // Playback's input thread, made at its first row; each thread keeps its own metrics.
@@ -136,6 +137,7 @@ private:
                     std::int64_t afterPreviousUs = 0) override;
     std::optional<std::uint64_t> DropQueuedMouse() override;
     void FinishQueuedMouse() override;
+    void PrepareQueuedMouse() override;
     MouseMetrics m_senderMouseMetrics;  // of the input thread
     std::unique_ptr<Win32MouseSender> m_mouseSender;  // last: its thread uses the members above
 };
