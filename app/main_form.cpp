@@ -442,7 +442,7 @@ void TAppForm::TimerStepDelayTimer() {
     // A new interval restarts the running timer; the schedule of the rows restarts with it. In a
     // pause, the next row counts the new step from the pause's end.
     if (TimerPlay.Enabled() && step != TimerPlay.Interval()) {
-        m_playSchedule.Restart(m_platform.MonotonicMicros() + PlanAheadUs(), step);
+        RestartPlaySchedule(step);
     } else {
         m_playSchedule.SetStep(step);
     }

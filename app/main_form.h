@@ -235,6 +235,7 @@ private:
     void SetCaptionFromFile(const std::wstring& fileName);
     void PerformRow(std::size_t row);
     std::int64_t PlanAheadUs() const;  // how long before its deadline a row is handed over
+    void RestartPlaySchedule(std::uint32_t stepMs);  // the next row one step after now, with the lead
     void HoldPlayingRow(std::size_t row);
     // Playback on fixed deadlines; the list view follows the playing row at the display's pace.
     void PlaySlot();                // one row, or the end of a pass

@@ -55,7 +55,7 @@ void TAppForm::PlayDugmeBasildi() {
         m_waitedSinceQueued = false;
         if (PlanAheadUs() > 0) m_platform.PrepareQueuedMouse();
         if (m_stepDelaySettle.Enabled()) TimerStepDelayTimer();  // a new run takes the delay as it reads
-        m_playSchedule.Restart(m_platform.MonotonicMicros() + PlanAheadUs(), TimerPlay.Interval());
+        RestartPlaySchedule(TimerPlay.Interval());
         TimerPlay.SetEnabled(true);
         StatusBar1.SetPanelText(2, kStopHint + PlayHotkeyLetter());
         StatusBar1.SetPanelText(3, L"Playing...");
@@ -114,6 +114,11 @@ std::int64_t TAppForm::PlanAheadUs() const {
     // through that window's thread, and holds it where a later warp or the cursor restore
     // cannot move it.) Rows played on this thread are still confined around their input.
     return RestoreMousePositionAfterEachStep1.Checked() ? 0 : kPlanAheadUs;
+}
+
+void TAppForm::RestartPlaySchedule(std::uint32_t stepMs) {
+    // The timer that wakes the player is armed now; the rows run `PlanAheadUs` behind it.
+    m_playSchedule.Restart(m_platform.MonotonicMicros() + PlanAheadUs(), stepMs);
 }
 
 void TAppForm::ShowPlayingRow(bool now) {
