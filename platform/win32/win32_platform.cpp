@@ -143,20 +143,47 @@ std::wstring FinalPathOf(HANDLE file) {
     }
 }
 
-// Gives the open file `file` the name `path`, replacing a file there, in one request to the
-// system. Right after the deletion mark comes off, this keeps the moment in which a kill leaves
-// the temporary file behind as short as it can be: MoveFileExW first opens the file again by
-// name and asks about it. False when it fails; then MoveFileExW tries (and reports) the same.
-bool RenameOpenFile(HANDLE file, const std::wstring& path) {
+// The request block of a rename or of a new link by handle: whether a file under the name is
+// replaced, then the name in the system's native form ("\\??\\C:\\..."), not terminated.
+std::vector<std::uint8_t> NameRequest(const std::wstring& path) {
     const std::wstring name = NativePathName(FullPathName(path));
-    if (name.empty()) return false;
+    if (name.empty()) return {};
     const std::size_t bytes = offsetof(FILE_RENAME_INFO, FileName) + (name.size() + 1) * sizeof(wchar_t);
     std::vector<std::uint8_t> block(bytes);
     auto* info = reinterpret_cast<FILE_RENAME_INFO*>(block.data());
     info->ReplaceIfExists = TRUE;
     info->FileNameLength = static_cast<DWORD>(name.size() * sizeof(wchar_t));
     std::copy(name.begin(), name.end(), info->FileName);
-    return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(bytes)) != FALSE;
+    return block;
+}
+
+// Gives the open file `file` the name `path`, replacing a file there, in one request to the
+// system. Right after the deletion mark comes off, this keeps the moment in which a kill leaves
+// the temporary file behind as short as it can be: MoveFileExW first opens the file again by
+// name and asks about it. False when it fails; then MoveFileExW tries (and reports) the same.
+bool RenameOpenFile(HANDLE file, const std::wstring& path) {
+    std::vector<std::uint8_t> block = NameRequest(path);
+    return !block.empty() &&
+           SetFileInformationByHandle(file, FileRenameInfo, block.data(), static_cast<DWORD>(block.size())) != FALSE;
+}
+
+// Gives the open file `file` the further name `path` (a hard link), replacing a file there in
+// one request. The file then lives under both names, and deleting one leaves the other. The
+// file system may have no links (FAT, exFAT, some network shares): false.
+bool LinkOpenFile(HANDLE file, const std::wstring& path) {
+    using SetInformationFile = LONG(WINAPI*)(HANDLE, void* statusBlock, void* info, ULONG size, int infoClass);
+    constexpr int kFileLinkInformation = 11;
+    struct StatusBlock {
+        void* status;
+        ULONG_PTR information;
+    };
+    static const auto setInformation = reinterpret_cast<SetInformationFile>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtSetInformationFile")));
+    std::vector<std::uint8_t> block = NameRequest(path);
+    if (!setInformation || block.empty()) return false;
+    StatusBlock status = {};
+    // The link request has the layout of the rename request.
+    return setInformation(file, &status, block.data(), static_cast<ULONG>(block.size()), kFileLinkInformation) >= 0;
 }
 
 HANDLE OpenForReading(const std::wstring& path) {
@@ -316,11 +343,9 @@ std::uint32_t Win32Platform::ReplaceFileContent(const std::wstring& path, const 
 std::uint32_t Win32Platform::ReplaceFileContentInPieces(const std::wstring& path,
                                                         const std::function<void(FileWriter&)>& produce) {
     // The new content goes to "<name>.orvtmp" beside the file and takes the file's name in one
-    // rename once it is whole on disk: a crash, a kill or a full disk leaves the previous file
+    // step once it is whole on disk: a crash, a kill or a full disk leaves the previous file
     // intact, never a missing or half-written one. (ReplaceFileW is no such step: it moves the
     // old file aside first, and a kill between its two moves left no file under the name.)
-    // Until that rename the temporary file is marked for deletion, so that whoever ends the
-    // process, the system removes it with the last handle.
     std::wstring target = SystemPath(path);
     bool exists = false;
     FILE_BASIC_INFO oldInfo = {};
@@ -340,11 +365,55 @@ std::uint32_t Win32Platform::ReplaceFileContentInPieces(const std::wstring& path
     } else if (const DWORD code = GetLastError(); code != ERROR_FILE_NOT_FOUND) {
         return code;  // no such folder, no access, ...: the temporary file would fail alike
     }
-
     const std::wstring temp = target + L".orvtmp";
-    // DELETE access for the deletion mark; others may have DELETE, which the rename by name needs.
+
+    // Writes the content into the open temporary file; the attributes the old file had (hidden,
+    // system, ...) and its creation time go over to it. A failure of the latter costs only those.
+    const auto write = [&](HANDLE file) -> DWORD {
+        HandleFileWriter writer(file);
+        produce(writer);
+        const DWORD code = writer.Finish();
+        if (!code && exists) {
+            FILE_BASIC_INFO keep = {};
+            keep.CreationTime = oldInfo.CreationTime;
+            keep.FileAttributes = oldInfo.FileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                                            FILE_ATTRIBUTE_ARCHIVE |
+                                                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+            if (!keep.FileAttributes) keep.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+            SetFileInformationByHandle(file, FileBasicInfo, &keep, sizeof keep);
+        }
+        return code;
+    };
+
+    // First way: the temporary file is created already doomed (delete on close), so that
+    // whoever ends the process at whatever moment, the system removes it with the last handle.
+    // Once whole it becomes the file under its name as a second link, replacing the old file in
+    // one step, and closing it removes only the temporary name. Nothing is ever undone, so no
+    // moment is left in which a kill leaves the temporary file behind. (Wine makes the replacing
+    // link an unlink and a link within one request of its server: a kill of this process cannot
+    // come between them, though another program may find no file for that moment.)
+    // DELETE access for the deletion; others may have DELETE, which the rename below needs.
     HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return GetLastError();
+    DWORD code = 0;
+    try {
+        code = write(file);
+    } catch (...) {
+        CloseHandle(file);
+        throw;
+    }
+    const bool linked = !code && LinkOpenFile(file, target);
+    CloseHandle(file);
+    if (code || linked) return code;
+
+    // Second way, where the file system has no links (or the link failed, and the rename will
+    // say why): the content is written once more into a temporary file marked for deletion,
+    // the mark comes off just before the rename (a mark left on would delete the file under its
+    // new name when the handle closes). A kill between the two leaves the temporary file, which
+    // the next start or write of the same file clears.
+    file = CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return GetLastError();
     const auto markForDeletion = [file](bool mark) {
         FILE_DISPOSITION_INFO disposition = {};
@@ -352,8 +421,6 @@ std::uint32_t Win32Platform::ReplaceFileContentInPieces(const std::wstring& path
         return SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition) !=
                FALSE;
     };
-    // Where the system cannot mark it, a killed write leaves the file, which the next write of
-    // the same file takes over.
     const bool marked = markForDeletion(true);
     const auto discard = [&] {
         if (!marked || !markForDeletion(true)) {
@@ -363,28 +430,12 @@ std::uint32_t Win32Platform::ReplaceFileContentInPieces(const std::wstring& path
             CloseHandle(file);
         }
     };
-    DWORD code = 0;
     try {
-        HandleFileWriter writer(file);
-        produce(writer);
-        code = writer.Finish();
+        code = write(file);
     } catch (...) {
         discard();
         throw;
     }
-    if (!code && exists) {
-        // The attributes the old file had (hidden, system, ...) and its creation time go over to
-        // the new one; a failure here costs only those.
-        FILE_BASIC_INFO keep = {};
-        keep.CreationTime = oldInfo.CreationTime;
-        keep.FileAttributes =
-            oldInfo.FileAttributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
-                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
-        if (!keep.FileAttributes) keep.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        SetFileInformationByHandle(file, FileBasicInfo, &keep, sizeof keep);
-    }
-    // The mark comes off just before the rename: a mark left on would delete the file under its
-    // new name when the handle closes.
     if (!code && marked && !markForDeletion(false)) code = GetLastError();
     if (!code && !RenameOpenFile(file, target) &&
         !MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

@@ -22,8 +22,6 @@
 #                                  of the CANDIDATE files; prints the matching candidate
 #   folder_extras DIR EXPECTED...  prints the names in DIR (one a line) that are not EXPECTED:
 #                                  whatever a write left behind
-#   cut_leftovers DIR NAMES CANDIDATE...  prints those of NAMES (files in DIR, one a line) that
-#                                  are neither empty nor exactly one of the CANDIDATE contents
 
 # The Linux process that runs orvalin.exe: `wine` execs its loader in place, so it is the
 # process orv_start started; checked by its command line so that nothing else is hit.
@@ -115,16 +113,4 @@ folder_extras() {
     for expected in "$@"; do [[ $name == "$expected" ]] && found=1; done
     [[ -n $found ]] || printf '%s\n' "$name"
   done
-}
-
-# A temporary file the write path can leave is whole or empty: a kill can only fall between
-# making it and marking it for deletion (empty) or between taking the mark off and the rename
-# (whole). One cut short means the mark did not take it away.
-cut_leftovers() {
-  local dir=$1 names=$2 name
-  shift 2
-  while IFS= read -r name; do
-    [[ -n $name && -s $dir/$name ]] || continue
-    bytes_is_one_of "$dir/$name" "$@" >/dev/null || printf '%s\n' "$name"
-  done <<<"$names"
 }
