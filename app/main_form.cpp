@@ -72,6 +72,7 @@ TAppForm::TAppForm(Platform& platform)
       TimerHotKeyLock(platform, 250, false),
       m_hotkeyRetry(platform, 250, false),
       m_stepDelaySettle(platform, kStepDelaySettleMs, false),
+      m_playFrame(platform, 16, false),
       m_platform(platform),
       m_settings(SettingsIni::Empty(platform, L"")) {
     Label1.SetCaption(L"Hotkey: Ctrl + Alt + R");
@@ -197,6 +198,7 @@ TAppForm::TAppForm(Platform& platform)
     TimerChecker.OnTimer = [this] { TimerCheckerTimer(); };
     TimerStatusMouse.OnTimer = [this] { TimerStatusMouseTimer(); };
     m_stepDelaySettle.OnTimer = [this] { TimerStepDelayTimer(); };
+    m_playFrame.OnTimer = [this] { TimerPlayFrameTimer(); };
 }
 
 TAppForm::~TAppForm() {

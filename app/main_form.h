@@ -234,14 +234,16 @@ private:
     void WriteSwitch(const wchar_t* key, bool on);
     void SetCaptionFromFile(const std::wstring& fileName);
     void PerformRow(std::size_t row);
-    std::int64_t PlanAheadUs() const;  // how long before its deadline a row is handed over
+    std::int64_t PlanAheadUs() const;  // how far the schedule runs behind the waking timer
+    std::int64_t HandOverUs() const;   // how long before its deadline a row is handed over
+    void FollowSentRow();              // the list holds the row the input thread took last
+    void TimerPlayFrameTimer();
     void RestartPlaySchedule(std::uint32_t stepMs);  // the next row one step after now, with the lead
     void HoldPlayingRow(std::size_t row);
     // Playback on fixed deadlines; the list view follows the playing row at the display's pace.
     void PlaySlot();                // one row, or the end of a pass
-    void ShowPlayingRow(bool now);  // at once, or when a frame is due
+    void ShowPlayingRow();          // the view catches up with the row the model holds
     PlaySchedule m_playSchedule;
-    std::int64_t m_lastFrameUs = 0;  // when the view last caught up with the playing row
     // The deadline of the last row handed to the input thread, and whether a pause or a replay
     // delay has begun since: the next row then keeps its distance from that one, however late
     // that one goes out.
@@ -260,6 +262,7 @@ private:
     // long: every keystroke is a change, and typing 250 must not play rows at 2 and 25 ms.
     static constexpr std::uint32_t kStepDelaySettleMs = 500;
     TTimer m_stepDelaySettle;
+    TTimer m_playFrame;  // during a run, once a frame: the list follows the input thread
     void ToggleSwitch(TMenuItem& item, const wchar_t* key);
 
     Platform& m_platform;

@@ -1,5 +1,6 @@
 // Playback: the play/stop toggle and the three timers that walk the step list in passes.
 // The Play button's caption is the state: running exactly while it reads "Stop".
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,20 +16,21 @@ namespace {
 
 constexpr wchar_t kStopHint[] = L"STOP: Ctrl + Alt + ";
 
-// The list view follows the playing row at most this often (60 frames a second): under Wine a
-// highlight change costs about 0.9 ms, more than a whole step at a 1 ms Step Delay.
-constexpr std::int64_t kFrameUs = 16'667;
-
 // Rows that fell due are served back to back, but the message loop gets its turn at least this
 // often, so that input, painting and Stop are handled while sending cannot keep up.
 constexpr std::int64_t kMaxServeUs = 10'000;
 
-// A row is handed to the input thread up to this long before it is due, and the thread sends
-// it on time: a tick that comes late (painting a frame of the list, another program's load) or
-// a row's own work on this thread no longer delays the input. The schedule runs this far behind
-// the timer that wakes the player, so the ticks come early by this much at every Step Delay.
-// Shorter than a frame, so the highlight is never a frame ahead of the input.
+// The schedule runs this far behind the timer that wakes the player, so that a tick that comes
+// late (painting a frame of the list, another program's load) still finds its row handed over
+// in time at every Step Delay, and the end of a pass, taken this far ahead, waits at most this
+// long for the input thread to send the last row.
 constexpr std::int64_t kPlanAheadUs = 12'000;
+
+// Rows are handed to the input thread up to this long before they are due, and the thread sends
+// each one on time: this thread may then stall that long (under Wine it was seen losing 10-125
+// ms at a time, to paints and to nothing of ours) without a row going out late. The list shows
+// the row the input thread took last, not the rows handed over.
+constexpr std::int64_t kHandOverUs = 100'000;
 
 }  // namespace
 
@@ -53,26 +55,26 @@ void TAppForm::PlayDugmeBasildi() {
         PlayStepIndex = 0;
         m_lastQueuedDueUs.reset();
         m_waitedSinceQueued = false;
-        if (PlanAheadUs() > 0) m_platform.PrepareQueuedMouse();
+        m_platform.PrepareQueuedMouse();
         if (m_stepDelaySettle.Enabled()) TimerStepDelayTimer();  // a new run takes the delay as it reads
         RestartPlaySchedule(TimerPlay.Interval());
         TimerPlay.SetEnabled(true);
+        m_playFrame.SetEnabled(true);
         StatusBar1.SetPanelText(2, kStopHint + PlayHotkeyLetter());
         StatusBar1.SetPanelText(3, L"Playing...");
         if (MinimizedRun) m_platform.MinimizeApplication();
         return;
     }
     // Stopped by the user: no cursor restore, the Loop field stays, no closing countdown.
-    // Nothing handed to the input thread is sent after this; rows handed over ahead of their time
-    // were not played, so the highlight goes back to the last one that was.
-    const auto unsent = m_platform.DropQueuedMouse();
-    if (unsent && *unsent > 0 && *unsent <= ListView1.Count()) {
-        HoldPlayingRow(static_cast<std::size_t>(*unsent - 1));
-    }
+    // Nothing handed to the input thread is sent after this, and the list shows the last row
+    // that was.
+    m_platform.DropQueuedMouse();
+    FollowSentRow();
     RecordNormaleDon();
     TimerWait.SetEnabled(false);
     TimerPlay.SetEnabled(false);
-    ShowPlayingRow(true);
+    m_playFrame.SetEnabled(false);
+    ShowPlayingRow();
     ButtonPlay.SetImageIndex(kImagePlay);
     ButtonPlay.SetCaption(L"Play");
     StatusBar1.SetPanelText(2, L"");
@@ -85,8 +87,11 @@ void TAppForm::TimerPlayTimer() {
     // due while the one before it was sent follows at once, without waiting for another tick.
     const std::int64_t began = m_platform.MonotonicMicros();
     std::int64_t now = began;
-    // Slots are handed over `PlanAheadUs` ahead; a stall is judged by how late the slot really is.
-    while (m_playSchedule.Due(now + PlanAheadUs())) {
+    // Rows are handed over `HandOverUs` ahead, the end of a pass `PlanAheadUs` ahead (it waits
+    // for the pass's rows to be sent); a stall is judged by how late the slot really is.
+    while (m_playSchedule.Due(now + HandOverUs())) {
+        const bool endOfPass = PlayStepIndex >= static_cast<std::int64_t>(ListView1.Count());
+        if (endOfPass && !m_playSchedule.Due(now + PlanAheadUs())) break;
         if (m_playSchedule.Take(now, PlanAheadUs())) {
             // Stalled: the schedule starts again from now, and so must the timer that wakes us.
             TimerPlay.SetEnabled(false);
@@ -94,12 +99,28 @@ void TAppForm::TimerPlayTimer() {
         }
         PlaySlot();
         if (!TimerPlay.Enabled() || !Playing()) break;  // a pause, a replay delay or the end of the run
-        ShowPlayingRow(false);
         now = m_platform.MonotonicMicros();
         if (now - began >= kMaxServeUs) break;
     }
-    // Waiting longer than a step: show where the run stands.
-    if (!TimerPlay.Enabled()) ShowPlayingRow(true);
+    FollowSentRow();
+    // Waiting longer than a step (a pause, a replay delay, the run's end): show where it stands.
+    if (!TimerPlay.Enabled()) ShowPlayingRow();
+}
+
+void TAppForm::TimerPlayFrameTimer() {
+    // The view follows the playing row once a frame, not at every row: under Wine a highlight
+    // change costs about 0.9 ms, more than a whole step at a 1 ms Step Delay.
+    FollowSentRow();
+    ShowPlayingRow();
+}
+
+std::int64_t TAppForm::HandOverUs() const { return PlanAheadUs() > 0 ? kHandOverUs : 0; }
+
+void TAppForm::FollowSentRow() {
+    // Only while rows go to the input thread: rows played on this thread are held as they play.
+    if (HandOverUs() == 0) return;
+    const auto sent = m_platform.SentQueuedMouse();
+    if (sent && *sent < ListView1.Count()) HoldPlayingRow(static_cast<std::size_t>(*sent));
 }
 
 std::int64_t TAppForm::PlanAheadUs() const {
@@ -117,15 +138,14 @@ std::int64_t TAppForm::PlanAheadUs() const {
 }
 
 void TAppForm::RestartPlaySchedule(std::uint32_t stepMs) {
-    // The timer that wakes the player is armed now; the rows run `PlanAheadUs` behind it.
-    m_playSchedule.Restart(m_platform.MonotonicMicros() + PlanAheadUs(), stepMs);
+    // The timer that wakes the player is armed now; the rows run `PlanAheadUs` behind it. Rows
+    // already handed over keep their deadlines: the next one follows the last of them a step later.
+    std::int64_t from = m_platform.MonotonicMicros() + PlanAheadUs();
+    if (m_lastQueuedDueUs) from = std::max(from, *m_lastQueuedDueUs);
+    m_playSchedule.Restart(from, stepMs);
 }
 
-void TAppForm::ShowPlayingRow(bool now) {
-    const std::int64_t at = m_platform.MonotonicMicros();
-    if (!now && at - m_lastFrameUs < kFrameUs) return;
-    if (ListView1.ShowHeld()) m_lastFrameUs = at;
-}
+void TAppForm::ShowPlayingRow() { ListView1.ShowHeld(); }
 
 void TAppForm::PlaySlot() {
     // Rows added or removed meanwhile count from this slot on.
@@ -140,12 +160,26 @@ void TAppForm::PlaySlot() {
 }
 
 void TAppForm::PerformRow(std::size_t row) {
-    HoldPlayingRow(row);
+    const bool handOver = HandOverUs() > 0;
+    if (!handOver) HoldPlayingRow(row);  // else shown once the input thread takes it
     const std::int64_t due = m_playSchedule.TakenDue();
+    // After a pause the row waits its full distance from the row before the pause, also when
+    // that one was sent late (sending could not keep up): the pause is for the program that the
+    // clicks before it started, and must not shrink. So the pause row itself, which begins the
+    // pause, keeps its step from the row before it.
+    const auto handOverAt = [&](std::vector<MouseOp> ops, bool keepDistance) {
+        const std::int64_t afterPrevious =
+            (keepDistance || m_waitedSinceQueued) && m_lastQueuedDueUs ? due - *m_lastQueuedDueUs : 0;
+        m_platform.QueueMouse(due, std::move(ops), row, afterPrevious);
+        m_lastQueuedDueUs = due;
+        m_waitedSinceQueued = false;
+    };
     if (row == 0 && RestoreMousePositionAfterEachLoop1.Checked()) SavedCursorPos = m_platform.CursorPos();
     try {
         const std::wstring_view wait = ListView1.Cell(row, kCellWait);
         if (!wait.empty()) {
+            // A pause row goes over too, with no input: the list shows it when its time comes.
+            if (handOver) handOverAt({}, true);
             if (const auto ms = PauseMilliseconds(wait)) {
                 m_playSchedule.Wait(*ms);
                 m_waitedSinceQueued = true;
@@ -165,15 +199,8 @@ void TAppForm::PerformRow(std::size_t row) {
         const std::wstring left(ListView1.Cell(row, kCellLeft));
         const std::wstring right(ListView1.Cell(row, kCellRight));
         const std::wstring middle(ListView1.Cell(row, kCellMiddle));
-        if (PlanAheadUs() > 0) {
-            // After a pause the row waits its full distance from the row before the pause, also
-            // when that one was sent late (sending could not keep up): the pause is for the
-            // program that the clicks before it started, and must not shrink.
-            const std::int64_t afterPrevious =
-                m_waitedSinceQueued && m_lastQueuedDueUs ? due - *m_lastQueuedDueUs : 0;
-            m_platform.QueueMouse(due, PlanClick(x, y, left, right, middle), row, afterPrevious);
-            m_lastQueuedDueUs = due;
-            m_waitedSinceQueued = false;
+        if (handOver) {
+            handOverAt(PlanClick(x, y, left, right, middle), false);
             return;
         }
         m_platform.FinishQueuedMouse();  // the rows handed over before this one go first
@@ -210,6 +237,7 @@ void TAppForm::EndOfPass() {
     // The pass ends when its last row has been sent: the cursor restore, the window coming back
     // and the next pass follow it.
     m_platform.FinishQueuedMouse();
+    FollowSentRow();
     StatusBar1.SetPanelText(3, L"");
     if (RestoreMousePositionAfterEachLoop1.Checked()) m_platform.SetCursorPos(SavedCursorPos);
     // The fields are read now: changes made during the pass count.
@@ -221,6 +249,7 @@ void TAppForm::EndOfPass() {
     } else {
         RecordNormaleDon();
         TimerPlay.SetEnabled(false);
+        m_playFrame.SetEnabled(false);
         ButtonPlay.SetImageIndex(kImagePlay);
         ButtonPlay.SetCaption(L"Play");
         StatusBar1.SetPanelText(2, L"");

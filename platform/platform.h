@@ -246,7 +246,12 @@ public:
     virtual void FinishQueuedMouse() = 0;
     // Readies the input thread ahead of the first row, which otherwise waits for the thread to
     // start (under Wine the first input of a thread opens its own display connection first).
+    // A new run: SentQueuedMouse forgets the runs before.
     virtual void PrepareQueuedMouse() {}
+    // The tag of the input the input thread took last to send (an empty `ops` counts, it sends
+    // nothing) since PrepareQueuedMouse; a drop leaves it, so after DropQueuedMouse it names the
+    // last input that went out. Read from any thread at any time.
+    virtual std::optional<std::uint64_t> SentQueuedMouse() { return std::nullopt; }
     // --- online services: form posts, registry, the update-check thread ------------------------
     // Posts `body` (application/x-www-form-urlencoded) with the header "Connection: close";
     // `timeoutMs` limits the connect and the wait for the answer each. Answers the body and

@@ -427,6 +427,8 @@ void FakePlatform::SendFirstQueuedMouse() {
     m_queuedMouse.pop_front();
     m_queuedMouseDeadlines.Sent(item.dueUs, item.afterPreviousUs, static_cast<std::int64_t>(m_nowUs));
     if (m_queuedMouse.empty()) m_queuedMouseDeadlines.Idle();
+    m_sentQueuedMouse = item.tag;
+    if (item.ops.empty()) return;
     try {
         SendMouse(item.ops);
     } catch (const std::exception&) {

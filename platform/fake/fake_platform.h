@@ -147,6 +147,8 @@ public:
     std::optional<std::uint64_t> DropQueuedMouse() override;
     void FinishQueuedMouse() override;
     std::size_t QueuedMouseCount() const { return m_queuedMouse.size(); }
+    void PrepareQueuedMouse() override { m_sentQueuedMouse.reset(); }
+    std::optional<std::uint64_t> SentQueuedMouse() override { return m_sentQueuedMouse; }
 
     // Sends one low-level mouse event to the hooks, if any: once, to the newest hook's
     // procedure, as the platform does while two hooks are in for a moment.
@@ -240,6 +242,7 @@ private:
     };
     std::deque<QueuedMouse> m_queuedMouse;
     SendDeadlines m_queuedMouseDeadlines;        // the input thread's rules, on this clock
+    std::optional<std::uint64_t> m_sentQueuedMouse;
     std::uint64_t FirstQueuedMouseDue() const;  // when the first queued input goes out
     void SendFirstQueuedMouse();  // takes it off the queue first
     std::uint64_t m_armOrder = 0;

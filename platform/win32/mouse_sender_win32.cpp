@@ -92,9 +92,10 @@ void Win32MouseSender::Loop() noexcept {
             m_sending = true;
             m_deadlines.Sent(item.dueUs, item.afterPreviousUs, m_nowUs());
             if (m_queue.empty()) m_deadlines.Idle();
+            m_sentTag.store(item.tag + 1);
             lock.unlock();
             try {
-                m_send(item.ops);
+                if (!item.ops.empty()) m_send(item.ops);  // none: a row that only marks its time
             } catch (...) {
                 MessageBeep(0);  // a row that cannot be played beeps, and the run goes on
             }

@@ -39,6 +39,12 @@ public:
     std::optional<std::uint64_t> Drop();
     // Returns when everything queued has been sent.
     void Finish();
+    // The tag of the input taken last to send, since ForgetSent.
+    std::optional<std::uint64_t> Sent() const {
+        const std::uint64_t sent = m_sentTag.load();
+        return sent ? std::optional<std::uint64_t>(sent - 1) : std::nullopt;
+    }
+    void ForgetSent() { m_sentTag.store(0); }
 
 private:
     struct Item {
@@ -65,6 +71,7 @@ private:
     // Counts the drops and the stop, for the last stretch of a wait, which looks at it between
     // time slices without a call to the system (under Wine every wait is a server round trip).
     std::atomic<std::uint64_t> m_interruptions{0};
+    std::atomic<std::uint64_t> m_sentTag{0};  // the tag taken last, plus one; 0: none
     bool m_raisedResolution = false;
 
     std::mutex m_mutex;              // guards everything below

@@ -821,9 +821,14 @@ std::optional<std::uint64_t> Win32Platform::DropQueuedMouse() {
 void Win32Platform::PrepareQueuedMouse() {
     try {
         StartMouseSender();
+        m_mouseSender->ForgetSent();
     } catch (...) {
         // No thread: the first row tries again and beeps if it cannot be played.
     }
+}
+
+std::optional<std::uint64_t> Win32Platform::SentQueuedMouse() {
+    return m_mouseSender ? m_mouseSender->Sent() : std::nullopt;
 }
 
 void Win32Platform::FinishQueuedMouse() {

@@ -138,6 +138,7 @@ private:
     std::optional<std::uint64_t> DropQueuedMouse() override;
     void FinishQueuedMouse() override;
     void PrepareQueuedMouse() override;
+    std::optional<std::uint64_t> SentQueuedMouse() override;
     MouseMetrics m_senderMouseMetrics;  // of the input thread
     std::unique_ptr<Win32MouseSender> m_mouseSender;  // last: its thread uses the members above
 };
