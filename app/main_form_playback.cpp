@@ -87,11 +87,14 @@ void TAppForm::TimerPlayTimer() {
     // due while the one before it was sent follows at once, without waiting for another tick.
     const std::int64_t began = m_platform.MonotonicMicros();
     std::int64_t now = began;
-    // Rows are handed over `HandOverUs` ahead, the end of a pass `PlanAheadUs` ahead (it waits
-    // for the pass's rows to be sent); a stall is judged by how late the slot really is.
+    // Rows are handed over `HandOverUs` ahead, the end of a pass `PlanAheadUs` ahead and only
+    // once the pass's rows have all been sent: this thread never waits for the input thread,
+    // which may be seconds behind when the system cannot take input as fast as the Step Delay
+    // asks. (Such a pass ends late, and the schedule starts afresh from its end.) A stall is
+    // judged by how late the slot really is.
     while (m_playSchedule.Due(now + HandOverUs())) {
         const bool endOfPass = PlayStepIndex >= static_cast<std::int64_t>(ListView1.Count());
-        if (endOfPass && !m_playSchedule.Due(now + PlanAheadUs())) break;
+        if (endOfPass && (!m_playSchedule.Due(now + PlanAheadUs()) || !m_platform.QueuedMouseSent())) break;
         if (m_playSchedule.Take(now, PlanAheadUs())) {
             // Stalled: the schedule starts again from now, and so must the timer that wakes us.
             TimerPlay.SetEnabled(false);

@@ -244,6 +244,8 @@ public:
     virtual std::optional<std::uint64_t> DropQueuedMouse() = 0;
     // Returns when all queued input has been sent.
     virtual void FinishQueuedMouse() = 0;
+    // True when all queued input has been sent (FinishQueuedMouse would return at once).
+    virtual bool QueuedMouseSent() { return true; }
     // Readies the input thread ahead of the first row, which otherwise waits for the thread to
     // start (under Wine the first input of a thread opens its own display connection first).
     // A new run: SentQueuedMouse forgets the runs before.

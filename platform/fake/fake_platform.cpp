@@ -416,10 +416,12 @@ std::optional<std::uint64_t> FakePlatform::DropQueuedMouse() {
 
 void FakePlatform::FinishQueuedMouse() {
     // The caller waits: the clock runs on to each due time; ticks meanwhile come at the next Advance.
+    const std::uint64_t from = m_nowUs;
     while (!m_queuedMouse.empty()) {
         m_nowUs = std::max(m_nowUs, FirstQueuedMouseDue());
         SendFirstQueuedMouse();
     }
+    finishQueuedMouseWaitedUs += m_nowUs - from;
 }
 
 void FakePlatform::SendFirstQueuedMouse() {
@@ -429,6 +431,7 @@ void FakePlatform::SendFirstQueuedMouse() {
     if (m_queuedMouse.empty()) m_queuedMouseDeadlines.Idle();
     m_sentQueuedMouse = item.tag;
     if (item.ops.empty()) return;
+    m_nowUs += sendMouseCostUs;
     try {
         SendMouse(item.ops);
     } catch (const std::exception&) {

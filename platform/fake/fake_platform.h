@@ -140,6 +140,8 @@ public:
     // Virtual time the next SendMouse call takes, in microseconds: a stall while input is sent.
     // Ticks that fall due meanwhile come at the next Advance.
     std::uint64_t nextSendMouseCostUs = 0;
+    std::uint64_t sendMouseCostUs = 0;       // what every send of the input thread takes
+    std::uint64_t finishQueuedMouseWaitedUs = 0;  // how long callers of FinishQueuedMouse waited
     // Playback's input thread: queued input is sent when the virtual clock reaches its due time
     // (at once when it is due already), in order with the ticks.
     void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag,
@@ -149,6 +151,7 @@ public:
     std::size_t QueuedMouseCount() const { return m_queuedMouse.size(); }
     void PrepareQueuedMouse() override { m_sentQueuedMouse.reset(); }
     std::optional<std::uint64_t> SentQueuedMouse() override { return m_sentQueuedMouse; }
+    bool QueuedMouseSent() override { return m_queuedMouse.empty(); }
 
     // Sends one low-level mouse event to the hooks, if any: once, to the newest hook's
     // procedure, as the platform does while two hooks are in for a moment.

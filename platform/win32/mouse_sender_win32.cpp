@@ -67,6 +67,11 @@ void Win32MouseSender::Finish() {
     m_idle.wait(lock, [this] { return (m_queue.empty() && !m_sending) || m_stopping; });
 }
 
+bool Win32MouseSender::Finished() {
+    std::lock_guard lock(m_mutex);
+    return m_queue.empty() && !m_sending;
+}
+
 void Win32MouseSender::Loop() noexcept {
     try {
         if (m_prepare) m_prepare();

@@ -39,6 +39,7 @@ public:
     std::optional<std::uint64_t> Drop();
     // Returns when everything queued has been sent.
     void Finish();
+    bool Finished();  // everything queued has been sent
     // The tag of the input taken last to send, since ForgetSent.
     std::optional<std::uint64_t> Sent() const {
         const std::uint64_t sent = m_sentTag.load();

@@ -827,6 +827,8 @@ void Win32Platform::PrepareQueuedMouse() {
     }
 }
 
+bool Win32Platform::QueuedMouseSent() { return !m_mouseSender || m_mouseSender->Finished(); }
+
 std::optional<std::uint64_t> Win32Platform::SentQueuedMouse() {
     return m_mouseSender ? m_mouseSender->Sent() : std::nullopt;
 }

@@ -139,6 +139,7 @@ private:
     void FinishQueuedMouse() override;
     void PrepareQueuedMouse() override;
     std::optional<std::uint64_t> SentQueuedMouse() override;
+    bool QueuedMouseSent() override;
     MouseMetrics m_senderMouseMetrics;  // of the input thread
     std::unique_ptr<Win32MouseSender> m_mouseSender;  // last: its thread uses the members above
 };

@@ -564,6 +564,27 @@ TEST_F(PlaybackTest, ANewStepDelayFollowsTheRowsAlreadyHandedOverByAWholeStep) {
     EXPECT_EQ(times[times.size() - slow - 1], Handed({880})[0]);
 }
 
+TEST_F(PlaybackTest, ThePlayerNeverWaitsForAnInputThreadThatFellBehind) {
+    form->SpinEdit2.SetValue(1);
+    form->SpinEdit1.SetValue(2);
+    std::vector<StepRow> rows;
+    for (int i = 0; i < 200; ++i) rows.push_back(StepRow::Click(std::to_wstring(i), L"1", L"X"));
+    Load(rows);
+    os.sendMouseCostUs = 3000;  // the system takes a row every 3 ms; the Step Delay asks for 1
+    form->ButtonPlay.Click();
+    os.Advance(3000);
+    EXPECT_EQ(form->ButtonPlay.Caption(), L"Play");
+    // Both passes whole and in order; the end of the first one waited for its last row, but
+    // the window was never held up waiting for it.
+    std::vector<std::int32_t> xs;
+    for (const auto& sent : os.input) {
+        if (sent.op.kind == MouseOp::kMove) xs.push_back(sent.op.x);
+    }
+    ASSERT_EQ(xs.size(), 400u);
+    for (std::size_t i = 0; i < xs.size(); ++i) ASSERT_EQ(xs[i], static_cast<std::int32_t>(i % 200)) << i;
+    EXPECT_EQ(os.finishQueuedMouseWaitedUs, 0u);
+}
+
 TEST_F(PlaybackTest, MinimizeAndPlayBringsTheWindowBackWhenTheRunEnds) {
     Load({StepRow::Click(L"1", L"1")});
     form->LockMouse1.Click();  // off, to keep the log to the window
