@@ -240,8 +240,8 @@ public:
     virtual void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag,
                             std::int64_t afterPreviousUs = 0) = 0;
     // Forgets the queued input. When it returns, nothing queued before it is sent any more and a
-    // send that was under way has ended. Answers the tag of the first input forgotten, if any.
-    virtual std::optional<std::uint64_t> DropQueuedMouse() = 0;
+    // send that was under way has ended.
+    virtual void DropQueuedMouse() = 0;
     // Returns when all queued input has been sent.
     virtual void FinishQueuedMouse() = 0;
     // True when all queued input has been sent (FinishQueuedMouse would return at once).

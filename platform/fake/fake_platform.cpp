@@ -406,12 +406,9 @@ std::uint64_t FakePlatform::FirstQueuedMouseDue() const {
     return static_cast<std::uint64_t>(std::max<std::int64_t>(due, 0));
 }
 
-std::optional<std::uint64_t> FakePlatform::DropQueuedMouse() {
-    std::optional<std::uint64_t> first;
-    if (!m_queuedMouse.empty()) first = m_queuedMouse.front().tag;
+void FakePlatform::DropQueuedMouse() {
     m_queuedMouse.clear();
     m_queuedMouseDeadlines.Reset();
-    return first;
 }
 
 void FakePlatform::FinishQueuedMouse() {

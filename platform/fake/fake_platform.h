@@ -146,7 +146,7 @@ public:
     // (at once when it is due already), in order with the ticks.
     void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag,
                     std::int64_t afterPreviousUs = 0) override;
-    std::optional<std::uint64_t> DropQueuedMouse() override;
+    void DropQueuedMouse() override;
     void FinishQueuedMouse() override;
     std::size_t QueuedMouseCount() const { return m_queuedMouse.size(); }
     void PrepareQueuedMouse() override { m_sentQueuedMouse.reset(); }

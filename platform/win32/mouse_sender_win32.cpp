@@ -50,16 +50,13 @@ void Win32MouseSender::Queue(std::int64_t dueUs, std::vector<MouseOp> ops, std::
     m_idle.notify_all();  // the thread waits on this while the queue is empty
 }
 
-std::optional<std::uint64_t> Win32MouseSender::Drop() {
+void Win32MouseSender::Drop() {
     std::unique_lock lock(m_mutex);
-    std::optional<std::uint64_t> first;
-    if (!m_queue.empty()) first = m_queue.front().tag;
     m_queue.clear();
     m_deadlines.Reset();
     ++m_interruptions;
     SetEvent(m_wake.get());  // a thread waiting for a dropped row's deadline looks again
     m_idle.wait(lock, [this] { return !m_sending; });
-    return first;
 }
 
 void Win32MouseSender::Finish() {

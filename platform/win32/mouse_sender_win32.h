@@ -35,8 +35,7 @@ public:
     // Sent at `dueUs`, and not before `afterPreviousUs` after the send of the one before began.
     void Queue(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag, std::int64_t afterPreviousUs = 0);
     // When it returns, nothing queued before it is sent any more, and a send under way has ended.
-    // Answers the tag of the first input dropped, if any.
-    std::optional<std::uint64_t> Drop();
+    void Drop();
     // Returns when everything queued has been sent.
     void Finish();
     bool Finished();  // everything queued has been sent

@@ -813,9 +813,8 @@ void Win32Platform::StartMouseSender() {
     }
 }
 
-std::optional<std::uint64_t> Win32Platform::DropQueuedMouse() {
-    if (!m_mouseSender) return std::nullopt;
-    return m_mouseSender->Drop();
+void Win32Platform::DropQueuedMouse() {
+    if (m_mouseSender) m_mouseSender->Drop();
 }
 
 void Win32Platform::PrepareQueuedMouse() {

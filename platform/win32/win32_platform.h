@@ -135,7 +135,7 @@ private:
     // Playback's input thread, made at its first row; each thread keeps its own metrics.
     void QueueMouse(std::int64_t dueUs, std::vector<MouseOp> ops, std::uint64_t tag,
                     std::int64_t afterPreviousUs = 0) override;
-    std::optional<std::uint64_t> DropQueuedMouse() override;
+    void DropQueuedMouse() override;
     void FinishQueuedMouse() override;
     void PrepareQueuedMouse() override;
     std::optional<std::uint64_t> SentQueuedMouse() override;
