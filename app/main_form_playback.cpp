@@ -227,7 +227,9 @@ void TAppForm::PerformRow(std::size_t row) {
 }
 
 void TAppForm::HoldPlayingRow(std::size_t row) {
-    // The model holds the playing row at once; the view catches up in ShowPlayingRow.
+    // The model holds the playing row at once; the view catches up in ShowPlayingRow. The same
+    // row held again (a pause, a frame without a new row sent) changes nothing.
+    if (ListView1.SelectedCount() == 1 && ListView1.Selected(row) && ListView1.Focused() == row) return;
     ListView1.HoldView();
     ListView1.ScrollIntoView(row);
     ListView1.ClearSelection();

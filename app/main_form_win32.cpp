@@ -641,7 +641,8 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
             return 0;
         case LVN_ODSTATECHANGED: {
             const auto& range = reinterpret_cast<const NMLVODSTATECHANGE&>(header);
-            if ((range.uNewState ^ range.uOldState) & LVIS_SELECTED) {
+            // While the model is being shown, the view only echoes it.
+            if (!m_listFromView && ((range.uNewState ^ range.uOldState) & LVIS_SELECTED)) {
                 m_listFromView = true;
                 m_form.ListView1.SetSelectedRange(static_cast<std::size_t>(range.iFrom),
                                                   static_cast<std::size_t>(range.iTo),
@@ -669,6 +670,9 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
 
 void MainWindow::OnListItemChanged(const NMLISTVIEW& item) {
     if (!(item.uChanged & LVIF_STATE)) return;
+    // While the model is being shown, the view only echoes it: a row cleared on the way to being
+    // selected again must not clear it in the model.
+    if (m_listFromView) return;
     StepList& list = m_form.ListView1;
     m_listFromView = true;
     if ((item.uNewState ^ item.uOldState) & LVIS_SELECTED) {
