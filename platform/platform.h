@@ -283,8 +283,9 @@ public:
     virtual std::unique_ptr<FileReader> OpenFileReader(const std::wstring& path, std::uint32_t& error);
     // ReplaceFileContent with the content that `produce` writes a piece at a time, with the
     // same guarantees and codes; after a failed write (its code is the answer) or an exception
-    // out of `produce` the old file stays as it was. By default the pieces are gathered and
-    // handed to ReplaceFileContent.
+    // out of `produce` the old file stays as it was. `produce` may be called a second time (a
+    // file system without links is written the older way), and must write the whole content
+    // each time. By default the pieces are gathered and handed to ReplaceFileContent.
     virtual std::uint32_t ReplaceFileContentInPieces(const std::wstring& path,
                                                      const std::function<void(FileWriter&)>& produce);
     // --- form posts that may outlive this object (the update check at exit) ------------------
